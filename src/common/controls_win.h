@@ -1,0 +1,34 @@
+// Controls are described by a table in the designed twips geometry and created at the
+// window's DPI; the same table lays them out again when the DPI changes.
+#pragma once
+#include <windows.h>
+
+#include <span>
+
+namespace zr {
+
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;  // added to WS_CHILD | WS_VISIBLE unless hidden is set
+    int left, top, width, height;  // twips, relative to the parent's client area
+    int parentId = 0;              // a frame's id, whose position offsets this control
+    DWORD exStyle = 0;
+    bool hidden = false;
+};
+
+int WindowDpi(HWND hwnd);
+HWND CreateControls(HWND parent, std::span<const ControlSpec> specs, int dpi, HFONT font);
+void LayoutControls(HWND parent, std::span<const ControlSpec> specs, int dpi);
+// Outer size for a designed client size in twips, for the given styles and DPI.
+SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle,
+                         bool menu, int dpi);
+void SetControlText(HWND parent, int id, const wchar_t* text);
+std::wstring ControlText(HWND control);
+std::wstring ControlText(HWND parent, int id);
+void EnableControl(HWND parent, int id, bool enable);
+bool IsChecked(HWND parent, int id);
+void SetChecked(HWND parent, int id, bool checked);
+
+}  // namespace zr

@@ -1,0 +1,94 @@
+// Move-only owners for the kernel, registry, GDI and memory handles the program holds.
+#pragma once
+#include <windows.h>
+
+#include <utility>
+
+namespace zr {
+
+template <typename Traits>
+class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(Type h) noexcept : h_(h) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Type get() const noexcept { return h_; }
+    explicit operator bool() const noexcept { return h_ != Traits::Invalid(); }
+
+    Type release() noexcept { return std::exchange(h_, Traits::Invalid()); }
+    void reset(Type h = Traits::Invalid()) noexcept {
+        Type old = std::exchange(h_, h);
+        if (old != Traits::Invalid()) Traits::Close(old);
+    }
+    // For APIs that hand a new handle back through an out parameter.
+    Type* put() noexcept {
+        reset();
+        return &h_;
+    }
+
+private:
+    Type h_ = Traits::Invalid();
+};
+
+struct FileTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::CloseHandle(h); }
+};
+// Process, thread and event handles use null, not INVALID_HANDLE_VALUE, for "none".
+struct KernelTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::CloseHandle(h); }
+};
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::RegCloseKey(h); }
+};
+struct FontTraits {
+    using Type = HFONT;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteObject(h); }
+};
+struct BrushTraits {
+    using Type = HBRUSH;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DeleteObject(h); }
+};
+struct FindTraits {
+    using Type = HANDLE;
+    static Type Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) noexcept { ::FindClose(h); }
+};
+struct GlobalTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::GlobalFree(h); }
+};
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyIcon(h); }
+};
+
+using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueKernel = UniqueHandle<KernelTraits>;
+using UniqueRegKey = UniqueHandle<RegKeyTraits>;
+using UniqueFont = UniqueHandle<FontTraits>;
+using UniqueBrush = UniqueHandle<BrushTraits>;
+using UniqueFind = UniqueHandle<FindTraits>;
+using UniqueGlobal = UniqueHandle<GlobalTraits>;
+using UniqueIcon = UniqueHandle<IconTraits>;
+
+}  // namespace zr

@@ -1,0 +1,37 @@
+// Every modal prompt and the notice sound go through this seam, so that window tests can
+// answer them without a person at the screen. The program uses the real dialogs.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zr {
+
+struct FontChoice {
+    std::wstring name;
+    int32_t size = 9;  // points
+    bool bold = false;
+    bool italic = false;
+};
+
+class UiSeam {
+public:
+    virtual ~UiSeam() = default;
+    virtual int Message(HWND owner, const std::wstring& text, const std::wstring& caption,
+                        UINT flags);
+    // The chosen path, or "" when the user cancels.
+    virtual std::wstring OpenFileDialog(HWND owner, const std::wstring& pattern);
+    // True when the user confirmed a font; `font` then holds it.
+    virtual bool FontDialog(HWND owner, FontChoice& font);
+    virtual std::optional<COLORREF> ColorDialog(HWND owner, COLORREF initial);
+    // Synchronous: returns when the sound has ended.
+    virtual void PlayWave(const std::wstring& path);
+};
+
+UiSeam& Ui();
+// Installs a replacement (tests); nullptr puts the real dialogs back.
+void SetUi(UiSeam* seam);
+
+}  // namespace zr
