@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <span>
+#include <string>
 
 namespace zr {
 

@@ -1,0 +1,8 @@
+// What the main window keeps while it follows a file.
+#pragma once
+
+namespace zr {
+
+struct FollowState {};
+
+}  // namespace zr

@@ -1,0 +1,341 @@
+#include "mainwindow/main_window_win.h"
+
+#include <richedit.h>
+
+#include "about/about_window_win.h"
+#include "bookmarks/bookmark_window_win.h"
+#include "common/controls_win.h"
+#include "common/twips.h"
+#include "common/ui_seam_win.h"
+#include "filesearch/file_search_window_win.h"
+#include "mainwindow/follow_state_win.h"
+#include "settings/registry_win.h"
+
+namespace zr {
+
+namespace {
+
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 6855;
+constexpr int kClientHeight = 2895;
+
+// Designed geometry in twips, in tab order. The re-layout moves the display, the buttons,
+// the status box and the insert box as soon as the window is first shown.
+const ControlSpec kControls[] = {
+    {IDC_TEXT1, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 960, 60, 4695, 270, 0,
+     WS_EX_CLIENTEDGE},
+    {IDC_COMMAND1, L"BUTTON", L"読込中止", WS_TABSTOP | BS_PUSHBUTTON, 5756, 480, 975, 375},
+    {IDC_COMMAND2, L"BUTTON", L"読込再開", WS_TABSTOP | BS_PUSHBUTTON, 5760, 960, 975, 375},
+    {IDC_COMMAND3, L"BUTTON", L"クリア", WS_TABSTOP | BS_PUSHBUTTON, 5760, 1440, 975, 375},
+    {IDC_COMMAND4, L"BUTTON", L"時刻挿入", WS_TABSTOP | BS_PUSHBUTTON, 5760, 1920, 975, 375},
+    {IDC_COMMAND5, L"BUTTON", L"文章挿入", WS_TABSTOP | BS_PUSHBUTTON, 5760, 2400, 975, 375},
+    {IDC_LABEL1, L"STATIC", L"", SS_CENTER | WS_BORDER, 5760, 60, 945, 315},
+    {IDC_RICHTEXT, MSFTEDIT_CLASS, L"",
+     WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+         ES_NOHIDESEL | ES_SAVESEL,
+     120, 480, 5535, 2295, 0, WS_EX_CLIENTEDGE},
+    {IDC_LABEL2, L"STATIC", L"挿入文章", SS_LEFT, 120, 100, 735, 255},
+};
+
+UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, int dpi) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDivRound(tenthsOfPoint, dpi, 720);
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : follow_(std::make_unique<FollowState>()) {}
+
+MainWindow::~MainWindow() {
+    // Side windows go before the main window, as they do when the program ends.
+    about_.reset();
+    fileSearch_.reset();
+    bookmarks_.reset();
+}
+
+bool MainWindow::Create(int showCommand, bool quitOnDestroy) {
+    quitOnDestroy_ = quitOnDestroy;
+    showCommand_ = showCommand;
+    static HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
+    (void)richEdit;
+
+    const int dpi = WindowDpi(nullptr);
+    const SIZE size = WindowSizeForClient(kClientWidth, kClientHeight, kMainStyle, 0, true, dpi);
+    if (!CreateWin({L"ZororuvMain"}, 0, kMainStyle, kMainCaption, CW_USEDEFAULT, CW_USEDEFAULT,
+                   size.cx, size.cy, nullptr, nullptr)) {
+        return false;
+    }
+    RunLoadSteps();
+    return true;
+}
+
+void MainWindow::RunLoadSteps() {
+    HWND h = hwnd();
+    intTopMost_ = 0;
+    SetControlText(h, IDC_LABEL1, L"");
+    SetControlText(h, IDC_TEXT1, L"");
+    blnStopRead_ = false;
+    EnableTimer(false);
+    strFilePath_.clear();
+    for (int id : {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND4, IDC_COMMAND5}) {
+        EnableControl(h, id, false);
+    }
+
+    settings_ = Settings{};
+    RegistryStore store;
+    const StartupValues startup = LoadSettings(store, settings_);
+    ApplyStoredPosition(startup);
+    strInsertString_ = startup.insertString;
+
+    timerInterval_ = static_cast<UINT>(EffectiveReadInterval(settings_.ReadInterval));
+    SetControlText(h, IDC_TEXT1, settings_.InsertText ? strInsertString_.c_str() : L"");
+
+    ShowWindow(h, showCommand_);
+    UpdateWindow(h);
+    HookWindow();
+
+    display_.strCurFontName = settings_.FontName;
+    display_.lngCurFontSize = settings_.FontSize;
+    display_.blnCurBold = settings_.Bold;
+    display_.blnCurItalic = settings_.Italic;
+    display_.strCurForeColor = settings_.ForeColor;
+    display_.strCurBackColor = settings_.BackColor;
+    ApplyDisplayState(false);
+
+    if (settings_.LoadWindowSize) ShowWindow(h, SW_MAXIMIZE);
+    // The check box says "hide horizontal scrolling at start": start with lines wrapped.
+    if (settings_.LoadRightScroll) SetWrap(true);
+    if (settings_.LoadWindowProc) SwitchTopMost(h, 0);
+    ShowStartupSideWindows();
+    BringWindowToTop(h);
+}
+
+void MainWindow::ApplyStoredPosition(const StartupValues& startup) {
+    if (!startup.windowTop || !startup.windowLeft) return;
+    const int dpi = WindowDpi(nullptr);
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    const int x = TwipsToPixels(*startup.windowLeft, dpi);
+    const int y = TwipsToPixels(*startup.windowTop, dpi);
+    // Only a place where the title bar can be seen and grabbed: a removed monitor or a
+    // lowered resolution must not leave the window out of reach.
+    RECT titleBar{x, y, x + (r.right - r.left), y + GetSystemMetrics(SM_CYCAPTION)};
+    if (!MonitorFromRect(&titleBar, MONITOR_DEFAULTTONULL)) return;
+    SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::CreateMenuBar() {
+    menu_ = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, IDM_OPEN, L"開く(&O)");
+    AppendMenuW(file, MF_STRING | MF_GRAYED, IDM_BOOT, L"追加起動(&L)");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(file, MF_STRING, IDM_EXIT, L"終了(&X)");
+    HMENU view = CreatePopupMenu();
+    AppendMenuW(view, MF_STRING, IDM_BOOKMARK, L"ブックマークの表示(&B)");
+    AppendMenuW(view, MF_STRING, IDM_FILESEARCH, L"ファイル検索の表示(&F)");
+    AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(view, MF_STRING, IDM_WINPOS, L"手前に表示 ON(&T)");
+    AppendMenuW(view, MF_STRING, IDM_RSCROLL, L"横スクロール非表示(&V)");
+    HMENU tool = CreatePopupMenu();
+    AppendMenuW(tool, MF_STRING, IDM_OPTION, L"オプション(&O)");
+    HMENU help = CreatePopupMenu();
+    AppendMenuW(help, MF_STRING, IDM_VER, L"バージョン情報(&A)");
+    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
+    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"表示(&V)");
+    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(tool), L"ツール(&T)");
+    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ(&H)");
+    SetMenu(hwnd(), menu_);
+}
+
+void MainWindow::SetMenuCaption(int id, const wchar_t* caption) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_STRING;
+    mii.dwTypeData = const_cast<wchar_t*>(caption);
+    SetMenuItemInfoW(menu_, static_cast<UINT>(id), FALSE, &mii);
+    DrawMenuBar(hwnd());
+}
+
+void MainWindow::CreateChildControls() {
+    dpi_ = WindowDpi(hwnd());
+    RecreateFonts();
+    CreateControls(hwnd(), kControls, dpi_, uiFont_.get());
+    SendMessageW(Control(IDC_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()),
+                 FALSE);
+    labelBrush_.reset(CreateSolidBrush(RGB(255, 192, 192)));
+    HWND display = Control(IDC_RICHTEXT);
+    // Without this the control stops taking text at 32,767 characters.
+    SendMessageW(display, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SetWrap(false);
+}
+
+void MainWindow::RecreateFonts() {
+    uiFont_ = MakeFont(L"ＭＳ Ｐゴシック", 90, false, dpi_);
+    labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, dpi_);
+}
+
+void MainWindow::ApplyDisplayState(bool recolourAll) {
+    HWND display = Control(IDC_RICHTEXT);
+    if (!display) return;
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_CHARSET;
+    lstrcpynW(cf.szFaceName, display_.strCurFontName.c_str(), LF_FACESIZE);
+    cf.yHeight = display_.lngCurFontSize * 20;
+    cf.bCharSet = DEFAULT_CHARSET;
+    cf.dwEffects = (display_.blnCurBold ? CFE_BOLD : 0) | (display_.blnCurItalic ? CFE_ITALIC : 0);
+    SendMessageW(display, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    SendMessageW(display, EM_SETBKGNDCOLOR, 0,
+                 static_cast<LPARAM>(ColorFromText(display_.strCurBackColor, 0xFFFFFF)));
+
+    CHARFORMAT2W colour{};
+    colour.cbSize = sizeof(colour);
+    colour.dwMask = CFM_COLOR;
+    colour.crTextColor = ColorFromText(display_.strCurForeColor, 0);
+    if (recolourAll) {
+        SendMessageW(display, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&colour));
+        const LRESULT length = GetWindowTextLengthW(display);
+        SendMessageW(display, EM_SETSEL, length, length);
+    }
+    SendMessageW(display, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&colour));
+}
+
+void MainWindow::EnableTimer(bool enable) {
+    timerEnabled_ = enable;
+    if (!hwnd()) return;
+    if (enable) {
+        SetTimer(hwnd(), kTimer1, timerInterval_, nullptr);
+    } else {
+        KillTimer(hwnd(), kTimer1);
+    }
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateMenuBar();
+            CreateChildControls();
+            return 0;
+        case WM_SIZE:
+            OnSize();
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
+        case WM_TIMER:
+            if (wp == kTimer1) OnTimer();
+            return 0;
+        case WM_APP_FOLLOW_CONTINUE:
+            OnFollowContinue(wp);
+            return 0;
+        case WM_COMMAND:
+            if (lp == 0 || HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_DESTROY:
+            if (quitOnDestroy_) PostQuitMessage(0);
+            return 0;
+        default:
+            return Default(msg, wp, lp);
+    }
+}
+
+void MainWindow::OnDestroyed() {
+    timerEnabled_ = false;
+    menu_ = nullptr;  // destroyed with the window
+}
+
+LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
+    if (control == Control(IDC_LABEL1)) {
+        SetBkColor(dc, RGB(255, 192, 192));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(labelBrush_.get());
+    }
+    return Default(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+}
+
+void MainWindow::OnCommand(int id) {
+    switch (id) {
+        case IDM_OPEN:
+            OpenFile(L"");
+            break;
+        case IDM_EXIT:
+            OnExitMenu();
+            break;
+        case IDM_BOOKMARK:
+            OnBookMarkMenu();
+            break;
+        case IDM_FILESEARCH:
+            OnFileSearchMenu();
+            break;
+        case IDM_WINPOS:
+            OnWinpos();
+            break;
+        case IDM_RSCROLL:
+            OnRScroll();
+            break;
+        case IDM_OPTION:
+            OnOption();
+            break;
+        case IDM_VER:
+            OnVersion();
+            break;
+        case IDC_COMMAND1:
+            OnStopReading();
+            break;
+        case IDC_COMMAND2:
+            OnResumeReading();
+            break;
+        case IDC_COMMAND3:
+            OnClear();
+            break;
+        case IDC_COMMAND4:
+            OnInsertTime();
+            break;
+        case IDC_COMMAND5:
+            OnInsertText();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::OnExitMenu() {
+    if (Ui().Message(hwnd(), L"終了しますか？", L"確認", MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
+        return;
+    }
+    OnClose();
+    // A pass still running ends after its current piece.
+    blnStopRead_ = true;
+}
+
+void MainWindow::OnClose() {
+    if (closing_ || !hwnd()) return;
+    closing_ = true;
+    RunClosingSteps();
+    DestroyWindow(hwnd());
+    closing_ = false;
+}
+
+void MainWindow::RunClosingSteps() {
+    UnhookWindow();
+    RECT r;
+    GetWindowRect(hwnd(), &r);
+    const int dpi = WindowDpi(nullptr);
+    RegistryStore store;
+    SaveExitSettings(store, settings_, PixelsToTwips(r.top, dpi), PixelsToTwips(r.left, dpi),
+                     ControlText(hwnd(), IDC_TEXT1));
+    CloseSideWindows();
+    EnableTimer(false);
+}
+
+}  // namespace zr

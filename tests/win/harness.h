@@ -1,0 +1,100 @@
+// Shared helpers for window tests: they create the program's real windows in this process,
+// send what a user's clicks send, answer modal prompts through the UI seam, and read the
+// controls and the registry back.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/ui_seam_win.h"
+#include "mainwindow/main_window_win.h"
+
+namespace zr::test {
+
+// Dispatches this thread's messages for a while (timers, posted work, repaints).
+void Pump(int milliseconds = 0);
+// Pumps until `done` holds or the time runs out; returns whether it held.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Empties the program's registry key: the next start is a first run.
+void ClearConfig();
+void WriteDword(const wchar_t* name, DWORD value);
+void WriteString(const wchar_t* name, const std::wstring& value);
+std::optional<DWORD> ReadDword(const wchar_t* name);
+std::optional<std::wstring> ReadString(const wchar_t* name);
+bool ValueExists(const wchar_t* name);
+
+void Click(HWND parent, int id);         // a button click, as the button sends it
+void ChooseMenu(HWND window, int id);    // a menu choice
+std::wstring Text(HWND window);
+std::wstring MenuCaption(HMENU menu, int id);
+bool MenuGrayed(HMENU menu, int id);
+bool IsTopMost(HWND window);
+
+// Answers the program's modal prompts and records what they asked.
+class ScriptedUi : public UiSeam {
+public:
+    struct Shown {
+        std::wstring text, caption;
+        UINT flags;
+    };
+    ScriptedUi() { SetUi(this); }
+    ~ScriptedUi() override { SetUi(nullptr); }
+
+    int Message(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) override;
+    std::wstring OpenFileDialog(HWND, const std::wstring& pattern) override;
+    bool FontDialog(HWND, FontChoice& font) override;
+    std::optional<COLORREF> ColorDialog(HWND, COLORREF initial) override;
+    void PlayWave(const std::wstring& path) override;
+
+    std::vector<Shown> messages;
+    int messageAnswer = IDOK;
+    std::vector<std::wstring> openAnswers;  // taken in order; "" is a cancel
+    std::vector<std::wstring> openPatterns;
+    std::optional<FontChoice> fontAnswer;   // nothing: cancel
+    std::optional<COLORREF> colorAnswer;    // nothing: cancel
+    std::vector<COLORREF> colorInitials;
+    std::vector<std::wstring> sounds;
+};
+
+// The program's main window, created as the program creates it, on a clean registry unless
+// the test wrote values first.
+std::unique_ptr<MainWindow> StartMain(int show = SW_SHOWNORMAL);
+
+// Waits on its own thread for a top-level dialog of this process with the given caption and
+// runs `act` on it: the real common dialogs run their own modal loop on the test's thread.
+class DialogWatcher {
+public:
+    DialogWatcher(std::wstring caption, std::function<void(HWND)> act, int timeoutMs = 15000);
+    ~DialogWatcher();
+    bool Found() const { return found_.load(); }
+
+private:
+    std::atomic<bool> found_{false};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// A scratch folder under the Windows temp folder, removed at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    std::wstring path(const std::wstring& name) const { return dir_ + L"\\" + name; }
+    const std::wstring& dir() const { return dir_; }
+
+private:
+    std::wstring dir_;
+};
+
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes, bool append = false);
+
+}  // namespace zr::test
