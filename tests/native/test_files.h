@@ -40,7 +40,7 @@ inline std::unique_ptr<FileSource> MakeSystemFileSource() {
 
 // A folder of its own for each test, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::atomic<int> counter{0};
 #ifdef _WIN32
@@ -59,9 +59,11 @@ public:
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return path_; }
+    const fs::path& path() const {
+        return path_;
+    }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -105,7 +107,7 @@ inline uint64_t AllocatedBytes(const fs::path& path) {
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return UINT64_MAX;
     return (static_cast<uint64_t>(high) << 32) | low;
 #else
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return UINT64_MAX;
     return static_cast<uint64_t>(st.st_blocks) * 512;
 #endif
@@ -138,7 +140,7 @@ inline fs::path WriterExe() {
 
 // A running log_writer.
 class WriterProcess {
-public:
+  public:
     explicit WriterProcess(const std::vector<WriterArg>& args) {
         const fs::path exe = WriterExe();
 #ifdef _WIN32
@@ -161,7 +163,9 @@ public:
         if (posix_spawn(&pid_, exe.c_str(), nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
 #endif
     }
-    ~WriterProcess() { Wait(); }
+    ~WriterProcess() {
+        Wait();
+    }
     WriterProcess(const WriterProcess&) = delete;
     WriterProcess& operator=(const WriterProcess&) = delete;
 
@@ -201,7 +205,7 @@ public:
         return exit_;
     }
 
-private:
+  private:
     static constexpr int kRunning = -2;
     static constexpr int kFailed = -1;
 #ifdef _WIN32
@@ -236,6 +240,8 @@ private:
 };
 
 // Runs log_writer to the end; its exit code (0 when every operation succeeded).
-inline int RunWriter(const std::vector<WriterArg>& args) { return WriterProcess(args).Wait(); }
+inline int RunWriter(const std::vector<WriterArg>& args) {
+    return WriterProcess(args).Wait();
+}
 
 }  // namespace zr::test
