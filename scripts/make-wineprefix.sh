@@ -21,6 +21,10 @@ reg=$(mktemp --suffix=.reg)
         printf '"%s"="IPAGothic"\r\n' "$face"
     done
     printf '\r\n'
+    # One virtual desktop holds every window: without a window manager on the virtual
+    # display, Wine waits two seconds for each hidden or destroyed top-level window.
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
 wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
