@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the program as a user sees it, under a virtual display:
 #   scripts/screenshot.sh OUT.png [registry values to set first, as NAME=DWORD ...]
+# SHOT_CROP=WxH+X+Y crops the picture; SHOT_ACTION runs a command before the picture.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -19,4 +20,5 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
     \${SHOT_ACTION:-true}
     import -window root '$out'
     kill \$pid; wineserver -k || true"
+if [ -n "${SHOT_CROP:-}" ]; then convert "$out" -crop "$SHOT_CROP" +repage "$out"; fi
 echo "$out"
