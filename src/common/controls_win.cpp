@@ -37,8 +37,8 @@ RECT PixelRect(std::span<const ControlSpec> specs, const ControlSpec& s, int dpi
 
 int WindowDpi(HWND hwnd) {
     // GetDpiForWindow exists from Windows 10 1607; older systems have one DPI for all.
-    static const auto fn = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto fn = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (fn && hwnd) {
         const UINT dpi = fn(hwnd);
         if (dpi) return static_cast<int>(dpi);
@@ -76,8 +76,8 @@ void LayoutControls(HWND parent, std::span<const ControlSpec> specs, int dpi) {
     if (dwp) EndDeferWindowPos(dwp);
 }
 
-SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle,
-                         bool menu, int dpi) {
+SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle, bool menu,
+                         int dpi) {
     RECT r{0, 0, TwipsToPixels(clientTwipsW, dpi), TwipsToPixels(clientTwipsH, dpi)};
     using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto adjust = reinterpret_cast<AdjustFn>(reinterpret_cast<void*>(
@@ -90,7 +90,9 @@ SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD 
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void SetControlText(HWND parent, int id, const wchar_t* text) { SetDlgItemTextW(parent, id, text); }
+void SetControlText(HWND parent, int id, const wchar_t* text) {
+    SetDlgItemTextW(parent, id, text);
+}
 
 std::wstring ControlText(HWND control) {
     const int n = GetWindowTextLengthW(control);
@@ -100,13 +102,17 @@ std::wstring ControlText(HWND control) {
     return text;
 }
 
-std::wstring ControlText(HWND parent, int id) { return ControlText(GetDlgItem(parent, id)); }
+std::wstring ControlText(HWND parent, int id) {
+    return ControlText(GetDlgItem(parent, id));
+}
 
 void EnableControl(HWND parent, int id, bool enable) {
     EnableWindow(GetDlgItem(parent, id), enable ? TRUE : FALSE);
 }
 
-bool IsChecked(HWND parent, int id) { return IsDlgButtonChecked(parent, id) != BST_UNCHECKED; }
+bool IsChecked(HWND parent, int id) {
+    return IsDlgButtonChecked(parent, id) != BST_UNCHECKED;
+}
 
 void SetChecked(HWND parent, int id, bool checked) {
     CheckDlgButton(parent, id, checked ? BST_CHECKED : BST_UNCHECKED);

@@ -12,7 +12,7 @@ struct ControlSpec {
     int id;
     const wchar_t* className;
     const wchar_t* text;
-    DWORD style;  // added to WS_CHILD | WS_VISIBLE unless hidden is set
+    DWORD style;                   // added to WS_CHILD | WS_VISIBLE unless hidden is set
     int left, top, width, height;  // twips, relative to the parent's client area
     int parentId = 0;              // a frame's id, whose position offsets this control
     DWORD exStyle = 0;
@@ -23,8 +23,8 @@ int WindowDpi(HWND hwnd);
 HWND CreateControls(HWND parent, std::span<const ControlSpec> specs, int dpi, HFONT font);
 void LayoutControls(HWND parent, std::span<const ControlSpec> specs, int dpi);
 // Outer size for a designed client size in twips, for the given styles and DPI.
-SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle,
-                         bool menu, int dpi);
+SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle, bool menu,
+                         int dpi);
 void SetControlText(HWND parent, int id, const wchar_t* text);
 std::wstring ControlText(HWND control);
 std::wstring ControlText(HWND parent, int id);

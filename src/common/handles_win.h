@@ -8,7 +8,7 @@ namespace zr {
 
 template <typename Traits>
 class UniqueHandle {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueHandle() noexcept = default;
@@ -36,7 +36,7 @@ public:
         return &h_;
     }
 
-private:
+  private:
     Type h_ = Traits::Invalid();
 };
 

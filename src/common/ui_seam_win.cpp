@@ -11,8 +11,7 @@ UiSeam g_real;
 UiSeam* g_current = &g_real;
 }  // namespace
 
-int UiSeam::Message(HWND owner, const std::wstring& text, const std::wstring& caption,
-                    UINT flags) {
+int UiSeam::Message(HWND owner, const std::wstring& text, const std::wstring& caption, UINT flags) {
     return MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
 }
 
@@ -20,7 +19,9 @@ std::wstring UiSeam::OpenFileDialog(HWND owner, const std::wstring& pattern) {
     return ShowOpenDialog(owner, pattern);
 }
 
-bool UiSeam::FontDialog(HWND owner, FontChoice& font) { return ShowFontDialog(owner, font); }
+bool UiSeam::FontDialog(HWND owner, FontChoice& font) {
+    return ShowFontDialog(owner, font);
+}
 
 std::optional<COLORREF> UiSeam::ColorDialog(HWND owner, COLORREF initial) {
     return ShowColorDialog(owner, initial);
@@ -31,7 +32,11 @@ void UiSeam::PlayWave(const std::wstring& path) {
     sndPlaySoundW(path.c_str(), 0);
 }
 
-UiSeam& Ui() { return *g_current; }
-void SetUi(UiSeam* seam) { g_current = seam ? seam : &g_real; }
+UiSeam& Ui() {
+    return *g_current;
+}
+void SetUi(UiSeam* seam) {
+    g_current = seam ? seam : &g_real;
+}
 
 }  // namespace zr

@@ -17,7 +17,7 @@ struct FontChoice {
 };
 
 class UiSeam {
-public:
+  public:
     virtual ~UiSeam() = default;
     virtual int Message(HWND owner, const std::wstring& text, const std::wstring& caption,
                         UINT flags);

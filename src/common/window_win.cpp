@@ -4,11 +4,13 @@
 
 namespace zr {
 
-HINSTANCE AppInstance() { return GetModuleHandleW(nullptr); }
+HINSTANCE AppInstance() {
+    return GetModuleHandleW(nullptr);
+}
 
 HICON AppIcon(int size) {
-    return static_cast<HICON>(LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                         size, size, LR_SHARED));
+    return static_cast<HICON>(
+        LoadImageW(AppInstance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_SHARED));
 }
 
 Window::~Window() {
@@ -43,7 +45,9 @@ HWND Window::CreateWin(const ClassSpec& cls, DWORD exStyle, DWORD style, const w
                            AppInstance(), this);
 }
 
-LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) { return Default(msg, wp, lp); }
+LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    return Default(msg, wp, lp);
+}
 
 LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* self = nullptr;

@@ -8,7 +8,7 @@
 namespace zr {
 
 class Window {
-public:
+  public:
     Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -20,7 +20,7 @@ public:
     // The window's procedure as registered; the main window's move hook chains to it.
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
-protected:
+  protected:
     struct ClassSpec {
         const wchar_t* name;
         UINT style = CS_HREDRAW | CS_VREDRAW;
@@ -29,15 +29,15 @@ protected:
     };
     // Registers the class on first use and creates the window; `this` reaches the
     // procedure through lpCreateParams.
-    HWND CreateWin(const ClassSpec& cls, DWORD exStyle, DWORD style, const wchar_t* title,
-                   int x, int y, int width, int height, HWND parent, HMENU menu);
+    HWND CreateWin(const ClassSpec& cls, DWORD exStyle, DWORD style, const wchar_t* title, int x,
+                   int y, int width, int height, HWND parent, HMENU menu);
 
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Called after WM_NCDESTROY, when the HWND is gone; the object may be reused.
     virtual void OnDestroyed() {}
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
-private:
+  private:
     HWND hwnd_ = nullptr;
 };
 

@@ -22,8 +22,7 @@ constexpr int kClientHeight = 2895;
 // Designed geometry in twips, in tab order. The re-layout moves the display, the buttons,
 // the status box and the insert box as soon as the window is first shown.
 const ControlSpec kControls[] = {
-    {IDC_TEXT1, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 960, 60, 4695, 270, 0,
-     WS_EX_CLIENTEDGE},
+    {IDC_TEXT1, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 960, 60, 4695, 270, 0, WS_EX_CLIENTEDGE},
     {IDC_COMMAND1, L"BUTTON", L"読込中止", WS_TABSTOP | BS_PUSHBUTTON, 5756, 480, 975, 375},
     {IDC_COMMAND2, L"BUTTON", L"読込再開", WS_TABSTOP | BS_PUSHBUTTON, 5760, 960, 975, 375},
     {IDC_COMMAND3, L"BUTTON", L"クリア", WS_TABSTOP | BS_PUSHBUTTON, 5760, 1440, 975, 375},
@@ -260,7 +259,8 @@ LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(labelBrush_.get());
     }
-    return Default(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    return Default(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(control));
 }
 
 void MainWindow::OnCommand(int id) {

@@ -22,7 +22,8 @@ UniqueRegKey OpenKey(HKEY root, std::wstring_view subkey, bool create) {
     return key;
 }
 
-std::optional<std::wstring> ReadString(HKEY root, std::wstring_view subkey, std::wstring_view name) {
+std::optional<std::wstring> ReadString(HKEY root, std::wstring_view subkey,
+                                       std::wstring_view name) {
     UniqueRegKey key = OpenKey(root, subkey, false);
     if (!key) return std::nullopt;
     const std::wstring valueName(name);

@@ -23,7 +23,7 @@ bool SetRegValue(HKEY root, std::wstring_view subkey, std::wstring_view name, in
 
 // The settings key as the value store the settings rules work on.
 class RegistryStore final : public ValueStore {
-public:
+  public:
     explicit RegistryStore(HKEY root = HKEY_CURRENT_USER, std::wstring subkey = kConfigKey)
         : root_(root), subkey_(std::move(subkey)) {}
     std::optional<int32_t> ReadDword(std::wstring_view name) override;
@@ -31,7 +31,7 @@ public:
     bool WriteDword(std::wstring_view name, int32_t value) override;
     bool WriteString(std::wstring_view name, std::wstring_view value) override;
 
-private:
+  private:
     HKEY root_;
     std::wstring subkey_;
 };

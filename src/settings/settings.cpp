@@ -41,25 +41,25 @@ template <class... F>
 Overload(F...) -> Overload<F...>;
 
 void LoadRow(ValueStore& store, const SettingRow& row, Settings& s) {
-    std::visit(Overload{
-                   [&](bool S::*f) { s.*f = store.ReadDword(row.name).value_or(row.numberDefault) != 0; },
-                   [&](int32_t S::*f) { s.*f = store.ReadDword(row.name).value_or(row.numberDefault); },
-                   [&](std::wstring S::*f) {
-                       if (row.type == ValueType::Dword) {
-                           const int32_t n = store.ReadDword(row.name).value_or(row.numberDefault);
-                           s.*f = ColorToText(static_cast<uint32_t>(n));
-                       } else {
-                           std::wstring def =
-                               row.defaultIsCurrent ? s.*f : std::wstring(row.textDefault);
-                           s.*f = store.ReadString(row.name).value_or(std::move(def));
-                       }
-                   },
-                   [&](int index) {
-                       s.NoticeString[static_cast<size_t>(index)] =
-                           store.ReadString(row.name).value_or(std::wstring(row.textDefault));
-                   },
-               },
-               row.field);
+    std::visit(
+        Overload{
+            [&](bool S::*f) { s.*f = store.ReadDword(row.name).value_or(row.numberDefault) != 0; },
+            [&](int32_t S::*f) { s.*f = store.ReadDword(row.name).value_or(row.numberDefault); },
+            [&](std::wstring S::*f) {
+                if (row.type == ValueType::Dword) {
+                    const int32_t n = store.ReadDword(row.name).value_or(row.numberDefault);
+                    s.*f = ColorToText(static_cast<uint32_t>(n));
+                } else {
+                    std::wstring def = row.defaultIsCurrent ? s.*f : std::wstring(row.textDefault);
+                    s.*f = store.ReadString(row.name).value_or(std::move(def));
+                }
+            },
+            [&](int index) {
+                s.NoticeString[static_cast<size_t>(index)] =
+                    store.ReadString(row.name).value_or(std::wstring(row.textDefault));
+            },
+        },
+        row.field);
 }
 
 void StoreRow(ValueStore& store, const SettingRow& row, const Settings& s) {
@@ -82,7 +82,9 @@ void StoreRow(ValueStore& store, const SettingRow& row, const Settings& s) {
 
 }  // namespace
 
-std::span<const SettingRow> SettingsTable() { return kTable; }
+std::span<const SettingRow> SettingsTable() {
+    return kTable;
+}
 
 StartupValues LoadSettings(ValueStore& store, Settings& settings) {
     for (const auto& row : kTable) LoadRow(store, row, settings);

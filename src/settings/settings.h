@@ -41,7 +41,7 @@ struct Settings {
 
 // The two value kinds the key holds.
 class ValueStore {
-public:
+  public:
     virtual ~ValueStore() = default;
     // Nothing when the value is missing, unreadable or of another type.
     virtual std::optional<int32_t> ReadDword(std::wstring_view name) = 0;

@@ -11,7 +11,7 @@ namespace {
 // A value store in memory that keeps types apart, as the registry does, and records the
 // order of reads and writes.
 class MapStore : public ValueStore {
-public:
+  public:
     std::map<std::wstring, std::variant<int32_t, std::wstring>, std::less<>> values;
     std::vector<std::pair<std::wstring, ValueType>> reads, writes;
 
@@ -41,17 +41,28 @@ public:
 
 using D = ValueType;
 const std::vector<std::pair<std::wstring, ValueType>> kDialogValues = {
-    {L"Load Window Size", D::Dword}, {L"Load Right Scroll", D::Dword},
-    {L"Load Window Proc", D::Dword}, {L"Load File Search", D::Dword},
-    {L"Load Book Mark", D::Dword},   {L"Insert Text", D::Dword},
-    {L"Window Pos", D::Dword},       {L"Read Interval", D::Dword},
-    {L"Back Color", D::Dword},       {L"Fore Color", D::Dword},
-    {L"Font Name", D::Sz},           {L"Font Size", D::Dword},
-    {L"Bold", D::Dword},             {L"Italic", D::Dword},
-    {L"Notice", D::Dword},           {L"Blink", D::Dword},
-    {L"Notice Window Pos", D::Dword}, {L"Play Wave", D::Dword},
-    {L"Wave FilePath", D::Sz},       {L"Notice String1", D::Sz},
-    {L"Notice String2", D::Sz},      {L"Notice String3", D::Sz},
+    {L"Load Window Size", D::Dword},
+    {L"Load Right Scroll", D::Dword},
+    {L"Load Window Proc", D::Dword},
+    {L"Load File Search", D::Dword},
+    {L"Load Book Mark", D::Dword},
+    {L"Insert Text", D::Dword},
+    {L"Window Pos", D::Dword},
+    {L"Read Interval", D::Dword},
+    {L"Back Color", D::Dword},
+    {L"Fore Color", D::Dword},
+    {L"Font Name", D::Sz},
+    {L"Font Size", D::Dword},
+    {L"Bold", D::Dword},
+    {L"Italic", D::Dword},
+    {L"Notice", D::Dword},
+    {L"Blink", D::Dword},
+    {L"Notice Window Pos", D::Dword},
+    {L"Play Wave", D::Dword},
+    {L"Wave FilePath", D::Sz},
+    {L"Notice String1", D::Sz},
+    {L"Notice String2", D::Sz},
+    {L"Notice String3", D::Sz},
 };
 
 TEST(SettingsLoad, FirstRunTakesEveryDefault) {
@@ -138,9 +149,13 @@ TEST(WindowPosition, AppliedOnlyWhenOnAndBothStored) {
         bool applied;
     };
     const Case cases[] = {
-        {true, 1500, 3000, true},    {false, 1500, 3000, false}, {true, -50, 3000, false},
-        {true, 1500, -50, false},    {true, std::nullopt, 3000, false},
-        {true, 1500, std::nullopt, false}, {true, -49, 0, true},
+        {true, 1500, 3000, true},
+        {false, 1500, 3000, false},
+        {true, -50, 3000, false},
+        {true, 1500, -50, false},
+        {true, std::nullopt, 3000, false},
+        {true, 1500, std::nullopt, false},
+        {true, -49, 0, true},
     };
     for (const auto& c : cases) {
         MapStore store;

@@ -29,7 +29,9 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
-void ClearConfig() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\DIVAZU"); }
+void ClearConfig() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\DIVAZU");
+}
 
 namespace {
 HKEY OpenConfig(bool create) {
@@ -87,8 +89,8 @@ std::optional<std::wstring> ReadString(const wchar_t* name) {
 bool ValueExists(const wchar_t* name) {
     HKEY key = OpenConfig(false);
     if (!key) return false;
-    const bool exists = RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) ==
-                        ERROR_SUCCESS;
+    const bool exists =
+        RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return exists;
 }
@@ -98,7 +100,9 @@ void Click(HWND parent, int id) {
     SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
-void ChooseMenu(HWND window, int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void ChooseMenu(HWND window, int id) {
+    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
 
 std::wstring Text(HWND window) {
     const int n = GetWindowTextLengthW(window);
@@ -114,10 +118,13 @@ std::wstring MenuCaption(HMENU menu, int id) {
 }
 
 bool MenuGrayed(HMENU menu, int id) {
-    return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) != 0;
+    return (GetMenuState(menu, static_cast<UINT>(id), MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) !=
+           0;
 }
 
-bool IsTopMost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopMost(HWND window) {
+    return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 int ScriptedUi::Message(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
     messages.push_back({text, caption, flags});
@@ -143,7 +150,9 @@ std::optional<COLORREF> ScriptedUi::ColorDialog(HWND, COLORREF initial) {
     return colorAnswer;
 }
 
-void ScriptedUi::PlayWave(const std::wstring& path) { sounds.push_back(path); }
+void ScriptedUi::PlayWave(const std::wstring& path) {
+    sounds.push_back(path);
+}
 
 std::unique_ptr<MainWindow> StartMain(int show) {
     auto main = std::make_unique<MainWindow>();

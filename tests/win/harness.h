@@ -31,8 +31,8 @@ std::optional<DWORD> ReadDword(const wchar_t* name);
 std::optional<std::wstring> ReadString(const wchar_t* name);
 bool ValueExists(const wchar_t* name);
 
-void Click(HWND parent, int id);         // a button click, as the button sends it
-void ChooseMenu(HWND window, int id);    // a menu choice
+void Click(HWND parent, int id);       // a button click, as the button sends it
+void ChooseMenu(HWND window, int id);  // a menu choice
 std::wstring Text(HWND window);
 std::wstring MenuCaption(HMENU menu, int id);
 bool MenuGrayed(HMENU menu, int id);
@@ -40,7 +40,7 @@ bool IsTopMost(HWND window);
 
 // Answers the program's modal prompts and records what they asked.
 class ScriptedUi : public UiSeam {
-public:
+  public:
     struct Shown {
         std::wstring text, caption;
         UINT flags;
@@ -58,8 +58,8 @@ public:
     int messageAnswer = IDOK;
     std::vector<std::wstring> openAnswers;  // taken in order; "" is a cancel
     std::vector<std::wstring> openPatterns;
-    std::optional<FontChoice> fontAnswer;   // nothing: cancel
-    std::optional<COLORREF> colorAnswer;    // nothing: cancel
+    std::optional<FontChoice> fontAnswer;  // nothing: cancel
+    std::optional<COLORREF> colorAnswer;   // nothing: cancel
     std::vector<COLORREF> colorInitials;
     std::vector<std::wstring> sounds;
 };
@@ -71,12 +71,12 @@ std::unique_ptr<MainWindow> StartMain(int show = SW_SHOWNORMAL);
 // Waits on its own thread for a top-level dialog of this process with the given caption and
 // runs `act` on it: the real common dialogs run their own modal loop on the test's thread.
 class DialogWatcher {
-public:
+  public:
     DialogWatcher(std::wstring caption, std::function<void(HWND)> act, int timeoutMs = 15000);
     ~DialogWatcher();
     bool Found() const { return found_.load(); }
 
-private:
+  private:
     std::atomic<bool> found_{false};
     std::atomic<bool> stop_{false};
     std::thread thread_;
@@ -84,13 +84,13 @@ private:
 
 // A scratch folder under the Windows temp folder, removed at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     std::wstring path(const std::wstring& name) const { return dir_ + L"\\" + name; }
     const std::wstring& dir() const { return dir_; }
 
-private:
+  private:
     std::wstring dir_;
 };
 

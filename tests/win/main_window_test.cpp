@@ -7,7 +7,7 @@ namespace zr::test {
 namespace {
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearConfig(); }
     void TearDown() override { ClearConfig(); }
     ScriptedUi ui;
@@ -40,8 +40,8 @@ TEST_F(MainWindowTest, EveryCaptionIsExact) {
     auto main = StartMain();
     ASSERT_TRUE(main);
     const std::pair<int, const wchar_t*> controls[] = {
-        {IDC_LABEL2, L"挿入文章"},   {IDC_COMMAND1, L"読込中止"}, {IDC_COMMAND2, L"読込再開"},
-        {IDC_COMMAND3, L"クリア"},   {IDC_COMMAND4, L"時刻挿入"}, {IDC_COMMAND5, L"文章挿入"},
+        {IDC_LABEL2, L"挿入文章"}, {IDC_COMMAND1, L"読込中止"}, {IDC_COMMAND2, L"読込再開"},
+        {IDC_COMMAND3, L"クリア"}, {IDC_COMMAND4, L"時刻挿入"}, {IDC_COMMAND5, L"文章挿入"},
     };
     for (const auto& [id, caption] : controls) EXPECT_EQ(Text(main->Control(id)), caption);
 

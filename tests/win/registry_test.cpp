@@ -7,7 +7,7 @@ namespace zr::test {
 namespace {
 
 class Registry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ClearConfig(); }
     void TearDown() override { ClearConfig(); }
 };
