@@ -48,7 +48,8 @@ TEST(Notice, StringArrivingOneCharacterAtATimeIsFoundAtItsLastCharacter) {
 }
 
 TEST(Notice, OccurrenceAlreadyReportedIsNotReportedAgainByTheRestOfItsLine) {
-    NoticeMatcher m = Matcher(L"ERROR", L"", L"");
+    // The longer string makes the matcher keep more of the line than "ERROR" needs.
+    NoticeMatcher m = Matcher(L"ERROR", L"", L"a much longer notice string");
     EXPECT_EQ(m.Find(L"ERROR"), Hits{0});
     EXPECT_EQ(m.Find(L" and more text"), Hits{});
     EXPECT_EQ(m.Find(L" ERROR"), Hits{0});

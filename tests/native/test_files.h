@@ -102,10 +102,14 @@ inline std::string WithCrLf(std::string_view bytes) {
 // Disk space the file takes, which is less than its size when it has holes.
 inline uint64_t AllocatedBytes(const fs::path& path) {
 #ifdef _WIN32
-    DWORD high = 0;
-    const DWORD low = GetCompressedFileSizeW(path.c_str(), &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return UINT64_MAX;
-    return (static_cast<uint64_t>(high) << 32) | low;
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return UINT64_MAX;
+    FILE_STANDARD_INFO info{};
+    const bool ok = GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info);
+    CloseHandle(h);
+    return ok ? static_cast<uint64_t>(info.AllocationSize.QuadPart) : UINT64_MAX;
 #else
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return UINT64_MAX;
@@ -192,8 +196,8 @@ class WriterProcess {
     }
     // The exit code, or -1 when the process could not be started or did not exit normally.
     int Wait() {
-        if (!Started()) return kFailed;
         if (exit_ != kRunning) return exit_;
+        if (!Started()) return kFailed;
 #ifdef _WIN32
         WaitForSingleObject(process_, INFINITE);
         Collect();
