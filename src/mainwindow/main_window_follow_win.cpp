@@ -1,17 +1,336 @@
 // Opening a file, the read pass at every tick, and the reading buttons.
+//
+// A pass is cut into steps (Follower::Step reads a bounded number of bytes), and the window
+// goes back to its message loop between steps, so a large file never freezes it: it repaints,
+// and stop, exit, the close box and open work in the middle of a pass. A step is never
+// entered from another one; the next step is asked for by a posted message carrying the
+// follower's generation, so that a step asked for the file that was open before is dropped.
+// Posted messages come before input in the queue, so when input is waiting the next step is
+// asked for by the (lowest-priority) timer instead.
+#include <richedit.h>
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "common/codepage_win.h"
+#include "common/controls_win.h"
+#include "common/handles_win.h"
+#include "common/ui_seam_win.h"
+#include "mainwindow/display_text.h"
 #include "mainwindow/follow_state_win.h"
 #include "mainwindow/main_window_win.h"
+#include "mainwindow/path_rules.h"
+#include "mainwindow/timestamp.h"
 
 namespace zr {
 
-void MainWindow::OpenFile(const std::wstring&) {}
-void MainWindow::OnTimer() {}
-void MainWindow::OnFollowContinue(WPARAM) {}
-void MainWindow::OnStopReading() {}
-void MainWindow::OnResumeReading() {}
-void MainWindow::OnClear() {}
-void MainWindow::OnInsertTime() {}
-void MainWindow::OnInsertText() {}
-void MainWindow::SetReadingButtons(bool) {}
+namespace {
+
+// The display keeps the latest this many characters and drops whole lines above them.
+constexpr size_t kDisplayLimit = 8'000'000;
+// Text goes into the display in pieces of 64 KiB: the rich-text control slows down sharply
+// with the size of a single insertion.
+constexpr size_t kPieceChars = 32 * 1024;
+constexpr size_t kScanChars = 16 * 1024;
+constexpr wchar_t kUnreadable[] = L"読込不可";
+
+size_t DisplayLength(HWND display) {
+    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT n = SendMessageW(display, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+void Select(HWND display, size_t from, size_t to) {
+    CHARRANGE range{static_cast<LONG>(from), static_cast<LONG>(to)};
+    SendMessageW(display, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+void ReplaceSelection(HWND display, const wchar_t* text) {
+    // No undo: the control would otherwise keep a second copy of everything shown.
+    SendMessageW(display, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+}
+
+void ColourSelection(HWND display, COLORREF colour) {
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_COLOR;
+    cf.crTextColor = colour;
+    SendMessageW(display, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+// Removes whole lines from the top until at least `excess` characters are gone.
+void DropLinesFromTop(HWND display, size_t excess, size_t length) {
+    size_t cut = length;
+    if (excess < length) {
+        // The line that holds character excess - 1 goes; find its end.
+        std::wstring buf(kScanChars + 1, L'\0');
+        for (size_t from = excess - 1; from < length; from += kScanChars) {
+            const size_t to = std::min(length, from + kScanChars);
+            TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(to)}, buf.data()};
+            const LRESULT got =
+                SendMessageW(display, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+            const std::wstring_view part(buf.data(), got > 0 ? static_cast<size_t>(got) : 0);
+            const size_t cr = part.find(L'\r');
+            if (cr != std::wstring_view::npos) {
+                cut = from + cr + 1;
+                break;
+            }
+            if (part.empty()) break;
+        }
+    }
+    Select(display, 0, cut);
+    ReplaceSelection(display, L"");
+}
+
+// The file's name as a directory lookup reports it, among ordinary files only.
+std::wstring ListedName(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return L"";
+    if (data.dwFileAttributes &
+        (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY)) {
+        return L"";
+    }
+    return data.cFileName;
+}
+
+// Why the file cannot be followed, or empty when it can be opened for reading now.
+std::wstring ReadProblem(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return L"";
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH) {
+        return L"ファイルが見つかりません。\n" + path;
+    }
+    return L"ファイルを読み込めません。\n" + path;
+}
+
+}  // namespace
+
+void MainWindow::OpenFile(const std::wstring& strOpenFilePath) {
+    if (!hwnd()) return;
+    // Settle and check everything before anything changes: a cancel, an empty path or a
+    // refused file leaves the file followed, the display, the buttons and the timer alone.
+    const std::wstring candidate =
+        strOpenFilePath.empty() ? Ui().OpenFileDialog(hwnd(), L"*.*") : strOpenFilePath;
+    const std::wstring path = CutAtNul(candidate);
+    if (path.empty() || !hwnd()) return;
+    if (IsRefusedExecutable(path)) {
+        Ui().Message(hwnd(), kExeRefused, kErrorTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (const std::wstring problem = ReadProblem(path); !problem.empty()) {
+        Ui().Message(hwnd(), problem, kErrorTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (!hwnd()) return;
+
+    SetWindowTextW(hwnd(), ListedName(path).c_str());
+    // Every open starts from an empty display, the same file again included, and the pass
+    // under way for the earlier file is abandoned: its generation no longer matches.
+    ClearDisplay();
+    FollowState& f = *follow_;
+    f.follower.Start(path);
+    f.notices.Reset();
+    f.passActive = false;
+    f.next = FollowState::Next::None;
+    f.found = {};
+    strFilePath_ = path;
+    blnStopRead_ = false;
+    SetControlText(hwnd(), IDC_LABEL1, kReading);
+    SetReadingButtons(true);
+    EnableTimer(true);
+}
+
+void MainWindow::OnTimer() {
+    FollowState& f = *follow_;
+    if (!hwnd() || f.inStep || !f.follower.Following()) return;
+    if (f.passActive) {
+        // The pass under way asked for its next step through the timer, or the timer was
+        // switched off and on again meanwhile; a step asked for by message comes by itself.
+        if (f.next == FollowState::Next::Message) return;
+        if (f.next == FollowState::Next::Timer && TimerEnabled()) {
+            SetTimer(hwnd(), kTimer1, TimerInterval(), nullptr);
+        }
+        ContinueFollowPass();
+        return;
+    }
+    if (blnStopRead_) {
+        SetControlText(hwnd(), IDC_LABEL1, L"");
+        return;
+    }
+    f.passActive = true;
+    f.found = {};
+    f.notices.SetStrings(settings_.NoticeString);
+    RunFollowStep();
+}
+
+void MainWindow::OnFollowContinue(WPARAM generation) {
+    FollowState& f = *follow_;
+    if (!hwnd() || f.inStep || !f.passActive || f.next != FollowState::Next::Message ||
+        generation != static_cast<WPARAM>(f.follower.Generation())) {
+        return;
+    }
+    ContinueFollowPass();
+}
+
+void MainWindow::ContinueFollowPass() {
+    follow_->next = FollowState::Next::None;
+    // Stopped, or the program is closing: the pass ends here and nothing read is lost, since
+    // the follower keeps its place.
+    if (blnStopRead_ || closing_) {
+        EndFollowPass(L"");
+        return;
+    }
+    RunFollowStep();
+}
+
+void MainWindow::RunFollowStep() {
+    FollowState& f = *follow_;
+    f.inStep = true;
+    const PassResult result = f.follower.Step();
+    if (result.status == PassStatus::Unreadable) {
+        f.inStep = false;
+        // Reported without a box while it lasts; the next tick tries again.
+        EndFollowPass(kUnreadable);
+        return;
+    }
+    if (!result.text.empty()) ShowFollowedText(result.text);
+    f.inStep = false;
+    if (!hwnd()) return;
+    if (!result.more) {
+        EndFollowPass(L"");
+        return;
+    }
+    if (ControlText(hwnd(), IDC_LABEL1) != kReading) SetControlText(hwnd(), IDC_LABEL1, kReading);
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (HIWORD(GetQueueStatus(QS_INPUT)) != 0 && TimerEnabled()) {
+        f.next = FollowState::Next::Timer;
+        SetTimer(hwnd(), kTimer1, USER_TIMER_MINIMUM, nullptr);
+    } else {
+        f.next = FollowState::Next::Message;
+        PostMessageW(hwnd(), WM_APP_FOLLOW_CONTINUE, static_cast<WPARAM>(result.generation), 0);
+    }
+}
+
+void MainWindow::EndFollowPass(const wchar_t* label) {
+    FollowState& f = *follow_;
+    if (f.next == FollowState::Next::Timer && hwnd() && TimerEnabled()) {
+        SetTimer(hwnd(), kTimer1, TimerInterval(), nullptr);
+    }
+    f.passActive = false;
+    f.next = FollowState::Next::None;
+    if (!hwnd()) return;
+    SetControlText(hwnd(), IDC_LABEL1, label);
+    const auto found = std::exchange(f.found, {});
+    for (bool hit : found) {
+        if (!hit) continue;
+        if (settings_.NoticeWindowPos) BringWindowToTop(hwnd());
+        if (settings_.PlayWave) Ui().PlayWave(settings_.WaveFilePath);
+    }
+}
+
+void MainWindow::ShowFollowedText(const std::string& bytes) {
+    HWND display = Control(IDC_RICHTEXT);
+    if (!display) return;
+    const std::wstring text = ToDisplayText(bytes, &FromAnsi);
+    FollowState& f = *follow_;
+    if (settings_.Notice) {
+        for (size_t k : f.notices.Find(text)) f.found[k] = true;
+    }
+
+    std::wstring_view add = text;
+    if (add.size() >= kDisplayLimit) {
+        size_t from = LineStartAtOrAfter(add, add.size() - kDisplayLimit);
+        if (from >= add.size()) from = add.size() - kDisplayLimit;
+        add.remove_prefix(from);
+        ClearDisplay();
+    } else if (const size_t length = DisplayLength(display); length + add.size() > kDisplayLimit) {
+        DropLinesFromTop(display, length + add.size() - kDisplayLimit, length);
+    }
+
+    const COLORREF colour = ColorFromText(display_.strCurForeColor, 0);
+    const size_t start = DisplayLength(display);
+    Select(display, start, start);
+    ColourSelection(display, colour);
+    std::wstring piece;
+    piece.reserve(kPieceChars + 1);
+    for (std::wstring_view part : SplitForInsertion(add, kPieceChars)) {
+        piece.assign(part);
+        ReplaceSelection(display, piece.c_str());
+    }
+    const size_t end = DisplayLength(display);
+    // The new text takes the current text colour; text shown earlier keeps its own.
+    Select(display, start, end);
+    ColourSelection(display, colour);
+    Select(display, end, end);
+    SendMessageW(display, EM_SCROLLCARET, 0, 0);
+}
+
+void MainWindow::ClearDisplay() {
+    HWND display = Control(IDC_RICHTEXT);
+    if (!display) return;
+    SendMessageW(display, EM_SETSEL, 0, -1);
+    ReplaceSelection(display, L"");
+}
+
+void MainWindow::OnStopReading() {
+    blnStopRead_ = true;
+    SetReadingButtons(false);
+}
+
+void MainWindow::OnResumeReading() {
+    blnStopRead_ = false;
+    if (HWND display = Control(IDC_RICHTEXT)) {
+        const size_t end = DisplayLength(display);
+        Select(display, end, end);
+        SendMessageW(display, EM_SCROLLCARET, 0, 0);
+    }
+    SetReadingButtons(true);
+}
+
+void MainWindow::OnClear() {
+    ClearDisplay();
+}
+
+void MainWindow::OnInsertTime() {
+    AppendLineToFile(FormatTimeStamp(CurrentLocalTime()));
+}
+
+void MainWindow::OnInsertText() {
+    const std::wstring text = ControlText(hwnd(), IDC_TEXT1);
+    if (text.empty()) return;
+    AppendLineToFile(text);
+}
+
+void MainWindow::AppendLineToFile(const std::wstring& line) {
+    // Only a file that was accepted at open is ever written to.
+    if (strFilePath_.empty() || IsRefusedExecutable(strFilePath_)) return;
+    // The whole line in one append: it lands whole at the end even while the log's own
+    // writer appends, and never in the middle of someone else's line.
+    const std::string bytes = ToAnsi(line + L"\r\n");
+    UniqueFile file(CreateFileW(strFilePath_.c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        Ui().Message(hwnd(), L"ファイルに書き込めません。\n" + strFilePath_, kErrorTitle,
+                     MB_OK | MB_ICONERROR);
+    }
+}
+
+void MainWindow::SetReadingButtons(bool following) {
+    HWND h = hwnd();
+    EnableControl(h, IDC_COMMAND1, following);
+    EnableControl(h, IDC_COMMAND2, !following);
+    EnableControl(h, IDC_COMMAND4, following);
+    EnableControl(h, IDC_COMMAND5, following);
+}
 
 }  // namespace zr

@@ -134,6 +134,12 @@ private:
     void OnInsertText();
     void SetReadingButtons(bool following);
 
+    void RunFollowStep();
+    void ContinueFollowPass();
+    void EndFollowPass(const wchar_t* label);
+    void ShowFollowedText(const std::string& text);
+    void ClearDisplay();
+    void AppendLineToFile(const std::wstring& line);
     // Side windows, options, About.
     void OnBookMarkMenu();
     void OnFileSearchMenu();

@@ -1,0 +1,49 @@
+#include "mainwindow/display_text.h"
+
+#include <algorithm>
+
+namespace zr {
+
+std::wstring ToDisplayText(std::string_view text, Decoder decode) {
+    std::wstring out;
+    out.reserve(text.size());
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos) {
+            out += decode(text.substr(start));
+            break;
+        }
+        out += decode(text.substr(start, end - start));
+        out += L'\r';
+        start = end + 2;
+    }
+    return out;
+}
+
+size_t LineStartAtOrAfter(std::wstring_view text, size_t pos) {
+    if (pos == 0) return 0;
+    if (pos > text.size()) return text.size();
+    const size_t cr = text.find(L'\r', pos - 1);
+    return cr == std::wstring_view::npos ? text.size() : cr + 1;
+}
+
+std::vector<std::wstring_view> SplitForInsertion(std::wstring_view text, size_t maxChars) {
+    std::vector<std::wstring_view> pieces;
+    if (maxChars < 2) maxChars = 2;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t n = 1;
+        if (text[at] != L'{') {
+            n = std::min(maxChars, text.size() - at);
+            // Never part a surrogate pair.
+            const wchar_t last = text[at + n - 1];
+            if (at + n < text.size() && last >= 0xD800 && last <= 0xDBFF) --n;
+        }
+        pieces.push_back(text.substr(at, n));
+        at += n;
+    }
+    return pieces;
+}
+
+}  // namespace zr

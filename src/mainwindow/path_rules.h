@@ -1,0 +1,17 @@
+// Rules that decide what a path handed to the program means, shared by every window that
+// opens files.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zr {
+
+// The text before the first NUL: a dialog hands back its whole buffer, the path followed by
+// NUL padding, and a NUL in the first place means nothing was chosen.
+std::wstring CutAtNul(std::wstring_view path);
+
+// A name whose last three characters are exactly "exe" (lower case, with or without a dot
+// before them) is never followed nor written to; the same letters in capitals pass.
+bool IsRefusedExecutable(std::wstring_view path);
+
+}  // namespace zr
