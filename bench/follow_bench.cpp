@@ -14,10 +14,6 @@
 
 #include "mainwindow/follower.h"
 
-#ifdef _WIN32
-// The benchmark links only the portable library; the Win32 file source is built in here.
-#include "mainwindow/file_source_win.cpp"
-#endif
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -8,11 +8,6 @@
 
 #include "test_files.h"
 
-#ifdef _WIN32
-// core_tests links only the portable library; the Win32 file source is built in here so
-// that the Windows build of these tests reads files the way the program does.
-#include "mainwindow/file_source_win.cpp"
-#endif
 
 namespace zr {
 namespace {
