@@ -33,6 +33,9 @@ constexpr size_t kDisplayLimit = 8'000'000;
 // with the size of a single insertion.
 constexpr size_t kPieceChars = 32 * 1024;
 constexpr size_t kScanChars = 16 * 1024;
+// Bytes read by one step of a pass. The display takes in about a million characters a
+// second, so a step keeps the window from serving the user for a quarter of a second at most.
+constexpr size_t kStepBytes = 256 * 1024;
 constexpr wchar_t kUnreadable[] = L"読込不可";
 
 size_t DisplayLength(HWND display) {
@@ -192,7 +195,7 @@ void MainWindow::ContinueFollowPass() {
 void MainWindow::RunFollowStep() {
     FollowState& f = *follow_;
     f.inStep = true;
-    const PassResult result = f.follower.Step();
+    const PassResult result = f.follower.Step(kStepBytes);
     if (result.status == PassStatus::Unreadable) {
         f.inStep = false;
         // Reported without a box while it lasts; the next tick tries again.
@@ -253,20 +256,21 @@ void MainWindow::ShowFollowedText(const std::string& bytes) {
         DropLinesFromTop(display, length + add.size() - kDisplayLimit, length);
     }
 
-    const COLORREF colour = ColorFromText(display_.strCurForeColor, 0);
+    // The new text takes the current text colour, set at the insertion point (colouring the
+    // inserted range afterwards costs as much again); text shown earlier keeps its own.
     const size_t start = DisplayLength(display);
     Select(display, start, start);
-    ColourSelection(display, colour);
+    ColourSelection(display, ColorFromText(display_.strCurForeColor, 0));
+    SendMessageW(display, WM_SETREDRAW, FALSE, 0);
     std::wstring piece;
     piece.reserve(kPieceChars + 1);
     for (std::wstring_view part : SplitForInsertion(add, kPieceChars)) {
         piece.assign(part);
         ReplaceSelection(display, piece.c_str());
     }
+    SendMessageW(display, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(display, nullptr, TRUE);
     const size_t end = DisplayLength(display);
-    // The new text takes the current text colour; text shown earlier keeps its own.
-    Select(display, start, end);
-    ColourSelection(display, colour);
     Select(display, end, end);
     SendMessageW(display, EM_SCROLLCARET, 0, 0);
 }
