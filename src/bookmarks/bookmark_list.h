@@ -1,0 +1,44 @@
+// The bookmark list as the settings key keeps it: a count, then one numbered text per
+// entry ("Book Mark List1" is the first), and the rule for what may be added to it.
+#pragma once
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/settings.h"
+
+namespace zr {
+
+inline constexpr wchar_t kBookmarkCountName[] = L"Book Mark Count";
+inline constexpr wchar_t kBookmarkValuePrefix[] = L"Book Mark List";
+// The count is stored as a 16-bit number in older settings, so the list never grows past it.
+inline constexpr int kMaxBookmarks = 32767;
+
+// "Book Mark List" followed by the number, without separator or leading zeros.
+std::wstring BookmarkValueName(int number);
+
+// Entries 1 to "Book Mark Count" in order. A numbered value that is missing, of another
+// type or empty is skipped: it never turns into an entry of its own.
+std::vector<std::wstring> LoadBookmarks(ValueStore& store);
+
+// Writes the count, also 0, and values 1 to N. Values numbered above N are left alone;
+// they are never read back because the count stops before them.
+void SaveBookmarks(ValueStore& store, std::span<const std::wstring> paths);
+
+enum class AddVerdict {
+    Nothing,     // an empty path: a cancelled dialog
+    Executable,  // refused with a message
+    Add,
+};
+
+struct AddDecision {
+    AddVerdict verdict;
+    std::wstring path;  // the path to add, cut at its first NUL
+};
+
+// What adding `candidate` does: the text before the first NUL counts, and names whose last
+// three characters are "exe" (case-sensitive) are refused.
+AddDecision DecideAdd(std::wstring_view candidate);
+
+}  // namespace zr
