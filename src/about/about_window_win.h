@@ -1,15 +1,45 @@
-// The About box: product name and the version read from the program's version record.
+// The About box: product name and the version read from the program's version record. It
+// is modeless and kept in the topmost band by the main window.
 #pragma once
+#include <optional>
+
+#include "about/version_text.h"
+#include "common/handles_win.h"
 #include "common/window_win.h"
 
 namespace zr {
 
-class AboutWindow final : public Window {
-public:
-    bool Create();
+enum AboutControlId : int {
+    IDC_ABOUT_COMMAND1 = 500,  // "閉じる", first in the tab order
+    IDC_PICTURE1,
+    IDC_ABOUT_LABEL1,
+    IDC_LINE1,
+};
 
-protected:
+inline constexpr wchar_t kAboutCaption[] = L"バージョン情報";
+inline constexpr wchar_t kProductName[] = L"Zororuv";
+
+// The file version of the running program's own version record, if it has one.
+std::optional<ProgramVersion> ReadOwnVersion();
+
+class AboutWindow final : public Window {
+  public:
+    // Creates the window hidden and builds the version text; the caller shows it.
+    bool Create();
+    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
+
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void OnCreate();
+    void OnCommand(int id, int code);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void ApplyFontsAndIcon();
+
+    int dpi_ = 96;
+    UniqueFont uiFont_;
+    UniqueFont labelFont_;
 };
 
 }  // namespace zr

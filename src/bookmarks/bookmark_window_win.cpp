@@ -1,18 +1,245 @@
 #include "bookmarks/bookmark_window_win.h"
 
+#include "bookmarks/bookmark_list.h"
+#include "common/controls_win.h"
+#include "common/twips.h"
+#include "common/ui_seam_win.h"
 #include "mainwindow/main_window_win.h"
+#include "settings/registry_win.h"
 
 namespace zr {
 
-bool BookmarkWindow::Create() {
-    return CreateWin({L"ZororuvBookmarks"}, WS_EX_TOOLWINDOW, WS_CAPTION | WS_SYSMENU,
-                     L"ブックマーク", 0, 0, 200, 240, nullptr, nullptr) != nullptr;
+namespace {
+
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+constexpr int kClientWidth = 2850;
+constexpr int kClientHeight = 3225;
+constexpr DWORD kListStyle =
+    WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+
+// In tab order.
+const ControlSpec kControls[] = {
+    {IDC_BM_LABEL1, L"STATIC", L"ブックマーク", SS_LEFT, 120, 120, 975, 255},
+    {IDC_CMDADDLIST, L"BUTTON", L"追加", WS_TABSTOP | BS_PUSHBUTTON, 1200, 120, 735, 255},
+    {IDC_CMDDELLIST, L"BUTTON", L"削除", WS_TABSTOP | BS_PUSHBUTTON, 1920, 120, 735, 255},
+    {IDC_LSTFILENMLIST, L"LISTBOX", L"", kListStyle, 120, 360, 2535, 2400, 0, WS_EX_CLIENTEDGE,
+     true},
+    {IDC_LSTFILELIST, L"LISTBOX", L"", kListStyle, 120, 360, 2535, 2400, 0, WS_EX_CLIENTEDGE},
+    {IDC_CKLISTVIEW, L"BUTTON", L"ファイル名のみ表示", WS_TABSTOP | BS_AUTOCHECKBOX, 120, 2880,
+     1815, 180},
+};
+
+UniqueFont MakeUiFont(int dpi) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDivRound(90, dpi, 720);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynW(lf.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&lf));
 }
 
-void BookmarkWindow::AddList(const std::wstring&) {}
+// The name a directory lookup finds for the path among ordinary files; "" for a folder, a
+// hidden or system file, a missing file or a drive that cannot be read.
+std::wstring OrdinaryFileName(const std::wstring& path) {
+    if (path.find_first_of(L"*?") != std::wstring::npos) return {};
+    // A drive without its medium must not bring up the system's "insert a disk" box.
+    DWORD oldMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    WIN32_FIND_DATAW found{};
+    UniqueFind find(
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+    SetThreadErrorMode(oldMode, nullptr);
+    if (!find) return {};
+    constexpr DWORD kNotOrdinary =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if (found.dwFileAttributes & kNotOrdinary) return {};
+    return found.cFileName;
+}
+
+std::wstring ListText(HWND list, int index) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+int TextWidth(HWND list, const std::wstring& text) {
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    return size.cx;
+}
+
+// Long paths are reached by scrolling sideways rather than cut off.
+void WidenScrollRange(HWND list, const std::wstring& text, int& widest) {
+    const int width = TextWidth(list, text) + GetSystemMetrics(SM_CXEDGE) * 2;
+    if (width <= widest) return;
+    widest = width;
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
+}
+
+}  // namespace
+
+bool BookmarkWindow::Create() {
+    const int dpi = WindowDpi(nullptr);
+    const SIZE size =
+        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
+    return CreateWin({L"ZororuvBookmarks"}, kExStyle, kStyle, kBookmarkCaption, 0, 0, size.cx,
+                     size.cy, nullptr, nullptr) != nullptr;
+}
 
 LRESULT BookmarkWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    return Default(msg, wp, lp);
+    switch (msg) {
+        case WM_CREATE:
+            OnCreate();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp), HIWORD(wp));
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
+        case WM_CLOSE:
+            Close();
+            return 0;
+        default:
+            return Default(msg, wp, lp);
+    }
+}
+
+void BookmarkWindow::OnCreate() {
+    dpi_ = WindowDpi(hwnd());
+    font_ = MakeUiFont(dpi_);
+    widestPath_ = widestName_ = 0;
+    CreateControls(hwnd(), kControls, dpi_, font_.get());
+    RegistryStore store;
+    for (const std::wstring& path : LoadBookmarks(store)) Append(path);
+}
+
+void BookmarkWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    font_ = MakeUiFont(dpi_);
+    for (const auto& spec : kControls) {
+        SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
+    LayoutControls(hwnd(), kControls, dpi_);
+    const SIZE size =
+        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void BookmarkWindow::OnCommand(int id, int code) {
+    switch (id) {
+        case IDOK:
+            // Enter, from the message loop's dialog keys, on a list opens its selection.
+            if (GetFocus() == VisibleList()) OpenSelectedFile();
+            break;
+        case IDC_CMDADDLIST:
+            if (code == BN_CLICKED) OnAddButton();
+            break;
+        case IDC_CMDDELLIST:
+            if (code == BN_CLICKED) OnDeleteButton();
+            break;
+        case IDC_CKLISTVIEW:
+            if (code == BN_CLICKED) OnViewSwitch();
+            break;
+        case IDC_LSTFILELIST:
+        case IDC_LSTFILENMLIST:
+            if (code == LBN_DBLCLK) OpenSelectedFile();
+            break;
+        default:
+            break;
+    }
+}
+
+void BookmarkWindow::AddList(const std::wstring& strAddFilePath) {
+    const AddDecision decision = DecideAdd(strAddFilePath);
+    switch (decision.verdict) {
+        case AddVerdict::Nothing:
+            return;
+        case AddVerdict::Executable:
+            Ui().Message(hwnd(), kExeRefused, kErrorTitle, MB_ICONSTOP | MB_OK);
+            return;
+        case AddVerdict::Add:
+            Append(decision.path);
+            return;
+    }
+}
+
+void BookmarkWindow::Append(const std::wstring& path) {
+    HWND paths = Control(IDC_LSTFILELIST);
+    HWND names = Control(IDC_LSTFILENMLIST);
+    if (SendMessageW(paths, LB_GETCOUNT, 0, 0) >= kMaxBookmarks) return;
+    const std::wstring name = OrdinaryFileName(path);
+    // Both lists or neither: entry i of one always belongs to entry i of the other.
+    const LRESULT at = SendMessageW(paths, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    if (at < 0) return;
+    if (SendMessageW(names, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str())) < 0) {
+        SendMessageW(paths, LB_DELETESTRING, static_cast<WPARAM>(at), 0);
+        return;
+    }
+    WidenScrollRange(paths, path, widestPath_);
+    WidenScrollRange(names, name, widestName_);
+}
+
+void BookmarkWindow::OnAddButton() {
+    AddList(Ui().OpenFileDialog(main_.hwnd(), L"*.*"));
+}
+
+HWND BookmarkWindow::VisibleList() const {
+    // The style bit, not IsWindowVisible: the window itself may be hidden.
+    HWND names = Control(IDC_LSTFILENMLIST);
+    return (GetWindowLongW(names, GWL_STYLE) & WS_VISIBLE) ? names : Control(IDC_LSTFILELIST);
+}
+
+void BookmarkWindow::OnDeleteButton() {
+    HWND visible = VisibleList();
+    const LRESULT index = SendMessageW(visible, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return;
+    HWND hidden =
+        visible == Control(IDC_LSTFILELIST) ? Control(IDC_LSTFILENMLIST) : Control(IDC_LSTFILELIST);
+    SendMessageW(hidden, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    SendMessageW(visible, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+}
+
+void BookmarkWindow::OnViewSwitch() {
+    const bool namesOnly = IsChecked(hwnd(), IDC_CKLISTVIEW);
+    ShowWindow(Control(IDC_LSTFILENMLIST), namesOnly ? SW_SHOW : SW_HIDE);
+    ShowWindow(Control(IDC_LSTFILELIST), namesOnly ? SW_HIDE : SW_SHOW);
+}
+
+void BookmarkWindow::OpenSelectedFile() {
+    HWND paths = Control(IDC_LSTFILELIST);
+    HWND from = IsChecked(hwnd(), IDC_CKLISTVIEW) ? Control(IDC_LSTFILENMLIST) : paths;
+    const LRESULT index = SendMessageW(from, LB_GETCURSEL, 0, 0);
+    // Nothing selected opens nothing; an empty path would make the main window ask.
+    if (index == LB_ERR) return;
+    const std::wstring path = ListText(paths, static_cast<int>(index));
+    if (!path.empty()) main_.OpenFile(path);
+}
+
+std::vector<std::wstring> BookmarkWindow::Paths() const {
+    std::vector<std::wstring> paths;
+    HWND list = Control(IDC_LSTFILELIST);
+    const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
+    for (int i = 0; i < count; ++i) paths.push_back(ListText(list, i));
+    return paths;
+}
+
+void BookmarkWindow::Close() {
+    if (!hwnd()) return;
+    main_.SetMenuCaption(IDM_BOOKMARK, L"ブックマークの表示(&B)");
+    RegistryStore store;
+    SaveBookmarks(store, Paths());
+    DestroyWindow(hwnd());
 }
 
 }  // namespace zr

@@ -1,25 +1,60 @@
-// The bookmark window: a list of files the user follows often, kept in the registry.
+// The bookmark window: a list of files the user follows often, kept in the registry. It
+// hangs on the main window's right edge; the main window places, shows and hides it.
 #pragma once
 #include <string>
+#include <vector>
 
+#include "common/handles_win.h"
 #include "common/window_win.h"
 
 namespace zr {
 
 class MainWindow;
 
+enum BookmarkControlId : int {
+    IDC_BM_LABEL1 = 300,
+    IDC_CMDADDLIST,
+    IDC_CMDDELLIST,
+    IDC_LSTFILENMLIST,  // file names only, shown while ckListView is ticked
+    IDC_LSTFILELIST,    // full paths
+    IDC_CKLISTVIEW,
+};
+
+inline constexpr wchar_t kBookmarkCaption[] = L"ブックマーク";
+
 class BookmarkWindow final : public Window {
-public:
+  public:
     explicit BookmarkWindow(MainWindow& main) : main_(main) {}
     // Creates the window hidden and reads the list from the registry.
     bool Create();
+    // Adds one file to both lists; a cancelled dialog's empty path adds nothing and an
+    // executable is refused with a message.
     void AddList(const std::wstring& strAddFilePath);
+    // The close step the close box runs too: the list is stored and the window destroyed.
+    void Close();
+    // The full paths in list order.
+    std::vector<std::wstring> Paths() const;
+    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
+    void OnCreate();
+    void OnCommand(int id, int code);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnAddButton();
+    void OnDeleteButton();
+    void OnViewSwitch();
+    void OpenSelectedFile();
+    void Append(const std::wstring& path);
+    HWND VisibleList() const;
+
     MainWindow& main_;
+    int dpi_ = 96;
+    int widestPath_ = 0;
+    int widestName_ = 0;
+    UniqueFont font_;
 };
 
 }  // namespace zr

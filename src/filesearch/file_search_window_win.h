@@ -1,21 +1,65 @@
-// The file search window: drive, folder and file lists with a wildcard pattern.
+// The file search window: a drive list, the folders of the current drive and the files of
+// the current folder that match a wildcard pattern. It sits on the main window's top edge;
+// the main window places, shows and hides it.
 #pragma once
+#include <string>
+#include <vector>
+
+#include "common/handles_win.h"
 #include "common/window_win.h"
 
 namespace zr {
 
 class MainWindow;
 
-class FileSearchWindow final : public Window {
-public:
-    explicit FileSearchWindow(MainWindow& main) : main_(main) {}
-    bool Create();
+enum FileSearchControlId : int {
+    IDC_CKBM = 400,   // add to bookmarks instead of opening
+    IDC_DRIVE1,       // drop-down list of drives
+    IDC_DIR1,         // the folders from the root down to the current one, then its subfolders
+    IDC_FS_TEXT1,     // pattern box
+    IDC_FS_COMMAND1,  // "検索": applies the pattern box
+    IDC_FILE1,        // files of the current folder matching the applied pattern
+};
 
-protected:
+inline constexpr wchar_t kUnreadableTitle[] = L"エラー";
+
+class FileSearchWindow final : public Window {
+  public:
+    explicit FileSearchWindow(MainWindow& main) : main_(main) {}
+    // Creates the window hidden, at the process's current folder with the pattern "*.*".
+    bool Create();
+    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
+    const std::wstring& Folder() const { return folder_; }
+    // The full paths behind the entries of the folder list, in list order.
+    const std::vector<std::wstring>& FolderItems() const { return folderItems_; }
+
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
+    void OnCreate();
+    void OnCommand(int id, int code);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnClose();
+    void OnDriveChange();
+    void OnFolderChosen();
+    void OnSearch();
+    void OnFileDoubleClick();
+
+    void FillDrives();
+    void SelectDriveOf(const std::wstring& folder);
+    // Lists the folder; false, with nothing changed, when it cannot be read.
+    bool SetFolder(const std::wstring& folder);
+    void FillFiles();
+    void ReportUnreadable(const std::wstring& what);
+
     MainWindow& main_;
+    int dpi_ = 96;
+    UniqueFont font_;
+    std::wstring folder_;
+    std::vector<std::wstring> folderItems_;
+    std::vector<std::wstring> patterns_;
+    int driveIndex_ = CB_ERR;
 };
 
 }  // namespace zr

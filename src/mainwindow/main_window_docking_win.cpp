@@ -1,11 +1,42 @@
 // Docking of the side windows to the main window, the View menu items that show them, and
 // the move hook through which the main window learns of its moves.
+//
+// The bookmark window hangs on the main window's right edge with the tops aligned; the file
+// search window stands on its top edge with the left edges aligned. Both are placed after
+// every move and every size change, shown or hidden, and keep their own size. Placement
+// works on outer rectangles in pixels, so the edges touch exactly at any DPI.
 #include "about/about_window_win.h"
 #include "bookmarks/bookmark_window_win.h"
 #include "filesearch/file_search_window_win.h"
 #include "mainwindow/main_window_win.h"
 
 namespace zr {
+
+namespace {
+
+constexpr UINT kPlaceFlags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE;
+
+// Replaces the main window's procedure while the hook is in place. It sees every message
+// first, acts on moves and passes each message on unchanged.
+LRESULT CALLBACK MoveHookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    // The base class keeps the object in the user data until the window is gone.
+    auto* main =
+        static_cast<MainWindow*>(reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
+    WNDPROC previous = main ? main->PreviousWndProc() : nullptr;
+    // Without the object the previous procedure is still the class's own.
+    if (!previous) previous = &Window::Proc;
+    if (msg == WM_MOVE && main) {
+        try {
+            main->ResizeBMForm();
+            main->ResizeFSForm();
+        } catch (...) {
+            // A failed placement leaves the side window where it was; the move goes on.
+        }
+    }
+    return CallWindowProcW(previous, hwnd, msg, wp, lp);
+}
+
+}  // namespace
 
 BookmarkWindow& MainWindow::Bookmarks() {
     if (!bookmarks_) bookmarks_ = std::make_unique<BookmarkWindow>(*this);
@@ -19,14 +50,104 @@ FileSearchWindow& MainWindow::FileSearch() {
     return *fileSearch_;
 }
 
-void MainWindow::ResizeBMForm() {}
-void MainWindow::ResizeFSForm() {}
-void MainWindow::HookWindow() {}
-void MainWindow::UnhookWindow() {}
-void MainWindow::OnBookMarkMenu() {}
-void MainWindow::OnFileSearchMenu() {}
-void MainWindow::OnVersion() {}
-void MainWindow::CloseSideWindows() {}
-void MainWindow::ShowStartupSideWindows() {}
+void MainWindow::ResizeBMForm() {
+    // Closing must not bring back the side windows it has just closed.
+    if (!hwnd() || closing_) return;
+    HWND side = Bookmarks().hwnd();
+    if (!side) return;
+    RECT main;
+    GetWindowRect(hwnd(), &main);
+    SetWindowPos(side, nullptr, main.right, main.top, 0, 0, kPlaceFlags);
+}
+
+void MainWindow::ResizeFSForm() {
+    if (!hwnd() || closing_) return;
+    HWND side = FileSearch().hwnd();
+    if (!side) return;
+    RECT main, own;
+    GetWindowRect(hwnd(), &main);
+    GetWindowRect(side, &own);
+    SetWindowPos(side, nullptr, main.left, main.top - (own.bottom - own.top), 0, 0, kPlaceFlags);
+}
+
+void MainWindow::HookWindow() {
+    // A second hook would record itself as the previous procedure and call itself forever.
+    if (lngPrevWndProc_) return;
+    lngPrevWndProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MoveHookProc)));
+}
+
+void MainWindow::UnhookWindow() {
+    if (!lngPrevWndProc_) return;
+    SetWindowLongPtrW(hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lngPrevWndProc_));
+    lngPrevWndProc_ = nullptr;
+}
+
+void MainWindow::OnBookMarkMenu() {
+    BookmarkWindow& bookmarks = Bookmarks();
+    if (bookmarks.visible()) {
+        ShowWindow(bookmarks.hwnd(), SW_HIDE);
+        SetMenuCaption(IDM_BOOKMARK, L"ブックマークの表示(&B)");
+        return;
+    }
+    ResizeBMForm();
+    ShowWindow(bookmarks.hwnd(), SW_SHOW);
+    if (intTopMost_ == 1) {
+        SetTopMost(hwnd(), 0);
+        SetTopMost(bookmarks.hwnd(), 0);
+        if (fileSearch_ && fileSearch_->visible()) SetTopMost(fileSearch_->hwnd(), 0);
+    }
+    SetMenuCaption(IDM_BOOKMARK, L"ブックマークの非表示(&B)");
+}
+
+void MainWindow::OnFileSearchMenu() {
+    FileSearchWindow& fileSearch = FileSearch();
+    // The item keeps its own access key F in both captions.
+    if (fileSearch.visible()) {
+        ShowWindow(fileSearch.hwnd(), SW_HIDE);
+        SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の表示(&F)");
+        return;
+    }
+    ResizeFSForm();
+    ShowWindow(fileSearch.hwnd(), SW_SHOW);
+    if (intTopMost_ == 1) {
+        SetTopMost(hwnd(), 0);
+        if (bookmarks_ && bookmarks_->visible()) SetTopMost(bookmarks_->hwnd(), 0);
+        SetTopMost(fileSearch.hwnd(), 0);
+    }
+    SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の非表示(&F)");
+}
+
+void MainWindow::OnVersion() {
+    if (!about_) about_ = std::make_unique<AboutWindow>();
+    // An open box is only raised again: its text is built once per opening.
+    if (!about_->exists() && !about_->Create()) return;
+    ShowWindow(about_->hwnd(), SW_SHOW);
+    SetTopMost(about_->hwnd(), 0);
+}
+
+void MainWindow::CloseSideWindows() {
+    // The bookmark window's own close step stores the list.
+    if (bookmarks_ && bookmarks_->exists()) bookmarks_->Close();
+    if (fileSearch_ && fileSearch_->exists()) DestroyWindow(fileSearch_->hwnd());
+    // An About box left open would outlive the program's only window.
+    if (about_ && about_->exists()) DestroyWindow(about_->hwnd());
+}
+
+void MainWindow::ShowStartupSideWindows() {
+    // The captions follow, so the View items name what choosing them will do.
+    if (settings_.LoadBookMark) {
+        ResizeBMForm();
+        ShowWindow(Bookmarks().hwnd(), SW_SHOWNOACTIVATE);
+        if (settings_.LoadWindowProc) SetTopMost(Bookmarks().hwnd(), 0);
+        SetMenuCaption(IDM_BOOKMARK, L"ブックマークの非表示(&B)");
+    }
+    if (settings_.LoadFileSearch) {
+        ResizeFSForm();
+        ShowWindow(FileSearch().hwnd(), SW_SHOWNOACTIVATE);
+        if (settings_.LoadWindowProc) SetTopMost(FileSearch().hwnd(), 0);
+        SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の非表示(&F)");
+    }
+}
 
 }  // namespace zr

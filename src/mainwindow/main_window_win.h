@@ -99,6 +99,7 @@ public:
     // The move hook, installed at load and removed as the window closes.
     void HookWindow();
     void UnhookWindow();
+    WNDPROC PreviousWndProc() const { return lngPrevWndProc_; }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
