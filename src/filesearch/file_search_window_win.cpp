@@ -22,7 +22,7 @@ constexpr int kClientHeight = 2115;
 constexpr DWORD kListStyle = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
 
 // In tab order. The drive list's height is that of its dropped-down list; the closed box
-// takes the height its font gives it, about the designed 300.
+// takes the height its font gives it, about 300 twips.
 const ControlSpec kControls[] = {
     {IDC_CKBM, L"BUTTON", L"ﾌﾞｯｸﾏｰｸに追加", WS_TABSTOP | BS_AUTOCHECKBOX | BS_FLAT, 1800, 120, 1575,
      255},
