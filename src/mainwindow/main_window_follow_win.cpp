@@ -317,9 +317,13 @@ void MainWindow::AppendLineToFile(const std::wstring& line) {
     // The whole line in one append: it lands whole at the end even while the log's own
     // writer appends, and never in the middle of someone else's line.
     const std::string bytes = ToAnsi(line + L"\r\n");
-    UniqueFile file(CreateFileW(strFilePath_.c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A read-only file is refused here too: the system would let a privileged user write it.
+    const DWORD attributes = GetFileAttributesW(strFilePath_.c_str());
+    UniqueFile file(attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)
+                        ? INVALID_HANDLE_VALUE
+                        : CreateFileW(strFilePath_.c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file ||
         !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||

@@ -1,0 +1,234 @@
+// The reading buttons, the two insertions and the notices.
+#include <gtest/gtest.h>
+
+#include "follow_helpers.h"
+#include "mainwindow/timestamp.h"
+
+namespace zr::test {
+namespace {
+
+class FollowControls : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearConfig();
+        WriteFileBytes(log, "start\r\n");
+    }
+    void TearDown() override {
+        SetClock({});
+        ClearConfig();
+    }
+    std::unique_ptr<MainWindow> Following() {
+        auto main = StartFollowing();
+        main->OpenFile(log);
+        EXPECT_TRUE(
+            PumpUntil([&] { return DisplayText(*main) == L"start\r" && Label1(*main).empty(); }));
+        return main;
+    }
+
+    ScriptedUi ui;
+    TempDir dir;
+    std::wstring log = dir.path(L"app.log");
+};
+
+TEST_F(FollowControls, StopShowsNothingAndResumeShowsEverythingInOneBlock) {
+    auto main = Following();
+    Click(main->hwnd(), IDC_COMMAND1);
+    EXPECT_TRUE(main->StopRead());
+    EXPECT_FALSE(IsWindowEnabled(main->Control(IDC_COMMAND1)));
+    EXPECT_TRUE(IsWindowEnabled(main->Control(IDC_COMMAND2)));
+    EXPECT_TRUE(IsWindowEnabled(main->Control(IDC_COMMAND3)));
+    EXPECT_FALSE(IsWindowEnabled(main->Control(IDC_COMMAND4)));
+    EXPECT_FALSE(IsWindowEnabled(main->Control(IDC_COMMAND5)));
+    EXPECT_TRUE(main->TimerEnabled()) << "ticks go on and read nothing";
+
+    std::string meanwhile;
+    for (int i = 0; i < 5; ++i) {
+        const std::string line = "written while stopped " + std::to_string(i) + "\r\n";
+        WriteFileBytes(log, line, true);
+        meanwhile += line;
+        Pump(60);
+    }
+    Pump(200);
+    EXPECT_EQ(DisplayText(*main), L"start\r");
+
+    Click(main->hwnd(), IDC_COMMAND2);
+    EXPECT_FALSE(main->StopRead());
+    EXPECT_TRUE(IsWindowEnabled(main->Control(IDC_COMMAND1)));
+    EXPECT_FALSE(IsWindowEnabled(main->Control(IDC_COMMAND2)));
+    EXPECT_TRUE(IsWindowEnabled(main->Control(IDC_COMMAND4)));
+    EXPECT_TRUE(IsWindowEnabled(main->Control(IDC_COMMAND5)));
+    // The first change of the display after resuming brings all of it.
+    ASSERT_TRUE(PumpOneUntil([&] { return DisplayText(*main) != L"start\r"; }));
+    EXPECT_EQ(DisplayText(*main), ExpectedDisplay("start\r\n" + meanwhile));
+}
+
+TEST_F(FollowControls, ClearEmptiesTheDisplayAndOnlyLaterTextIsShown) {
+    auto main = Following();
+    Click(main->hwnd(), IDC_COMMAND3);
+    EXPECT_EQ(DisplayText(*main), L"");
+    Pump(200);
+    EXPECT_EQ(DisplayText(*main), L"") << "nothing is read again";
+    WriteFileBytes(log, "after clear\r\n", true);
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"after clear\r"; }));
+
+    // It works while stopped too.
+    Click(main->hwnd(), IDC_COMMAND1);
+    Click(main->hwnd(), IDC_COMMAND3);
+    EXPECT_EQ(DisplayText(*main), L"");
+}
+
+TEST_F(FollowControls, InsertTimeAppendsTheStampLine) {
+    auto main = Following();
+    SetClock([] { return LocalTime{2006, 5, 17, 14, 3, 22}; });
+    Click(main->hwnd(), IDC_COMMAND4);
+    EXPECT_EQ(ReadFileBytes(log), "start\r\n#2006-05-17 14:03:22#\r\n");
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"start\r#2006-05-17 14:03:22#\r"; }));
+
+    SetClock([] { return LocalTime{2007, 1, 2, 0, 0, 0}; });
+    Click(main->hwnd(), IDC_COMMAND4);
+    EXPECT_EQ(ReadFileBytes(log), "start\r\n#2006-05-17 14:03:22#\r\n#2007-01-02#\r\n")
+        << "the date alone at midnight";
+    SetClock([] { return LocalTime{2007, 1, 2, 0, 0, 1}; });
+    Click(main->hwnd(), IDC_COMMAND4);
+    EXPECT_TRUE(ReadFileBytes(log).ends_with("#2007-01-02#\r\n#2007-01-02 00:00:01#\r\n"));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(FollowControls, InsertTextAppendsText1InTheSystemCodePage) {
+    auto main = Following();
+    SetWindowTextW(main->Control(IDC_TEXT1), L"");
+    Click(main->hwnd(), IDC_COMMAND5);
+    EXPECT_EQ(ReadFileBytes(log), "start\r\n") << "an empty Text1 writes nothing";
+
+    SetWindowTextW(main->Control(IDC_TEXT1), L"### 作業開始 ###");
+    Click(main->hwnd(), IDC_COMMAND5);
+    EXPECT_EQ(ReadFileBytes(log), "start\r\n### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n");
+    EXPECT_EQ(Text(main->Control(IDC_TEXT1)), L"### 作業開始 ###") << "Text1 is left as it is";
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"start\r### 作業開始 ###\r"; }));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(FollowControls, InsertionThatCannotAppendSaysSoAndWritesNothing) {
+    auto main = Following();
+    SetWindowTextW(main->Control(IDC_TEXT1), L"never written");
+    SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_READONLY);
+    Click(main->hwnd(), IDC_COMMAND5);
+    Click(main->hwnd(), IDC_COMMAND4);
+    SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const auto& m : ui.messages) {
+        EXPECT_EQ(m.text, L"ファイルに書き込めません。\n" + log);
+        EXPECT_EQ(m.caption, kErrorTitle);
+        EXPECT_EQ(m.flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    }
+    EXPECT_EQ(ReadFileBytes(log), "start\r\n");
+
+    // A log that went away is not made again by an insertion.
+    DeleteFileW(log.c_str());
+    Click(main->hwnd(), IDC_COMMAND5);
+    EXPECT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// True when `upper` lies above `lower` in the z-order of top-level windows.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == upper) return true;
+        if (w == lower) return false;
+    }
+    return false;
+}
+
+class FollowNotices : public FollowControls {
+  protected:
+    void SetUp() override {
+        FollowControls::SetUp();
+        WriteDword(L"Notice", 1);
+        WriteDword(L"Notice Window Pos", 1);
+        WriteDword(L"Play Wave", 1);
+        WriteString(L"Wave FilePath", L"C:\\sounds\\alert.wav");
+        WriteString(L"Notice String1", L"ERROR");
+        WriteString(L"Notice String3", L"警告");
+        cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                nullptr, nullptr, nullptr, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(cover);
+        FollowControls::TearDown();
+    }
+    void Cover(MainWindow& main) {
+        SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ASSERT_TRUE(Above(cover, main.hwnd()));
+    }
+    void AppendAndWait(MainWindow& main, const std::string& bytes) {
+        WriteFileBytes(log, bytes, true);
+        const std::wstring expected = ExpectedDisplay(ReadFileBytes(log));
+        ASSERT_TRUE(
+            PumpUntil([&] { return DisplayText(main) == expected && Label1(main).empty(); }));
+        Pump(100);
+    }
+    HWND cover = nullptr;
+};
+
+TEST_F(FollowNotices, EachMatchingStringRaisesAndSoundsOncePerPass) {
+    auto main = Following();
+    Cover(*main);
+    AppendAndWait(*main, "ERROR one\r\nERROR two\r\n\x8c\x78\x8d\x90 three\r\nERROR four\r\n");
+    EXPECT_EQ(ui.sounds, (std::vector<std::wstring>(2, L"C:\\sounds\\alert.wav")));
+    EXPECT_TRUE(Above(main->hwnd(), cover)) << "the window was raised";
+
+    Cover(*main);
+    AppendAndWait(*main, "error Error \x8c\x78 \x8d\x90\r\n");
+    EXPECT_EQ(ui.sounds.size(), 2u) << "exact and case-sensitive";
+    EXPECT_TRUE(Above(cover, main->hwnd()));
+
+    // A string whose line reaches the display in two passes.
+    AppendAndWait(*main, "disk ERR");
+    EXPECT_EQ(ui.sounds.size(), 2u);
+    AppendAndWait(*main, "OR here\r\n");
+    EXPECT_EQ(ui.sounds.size(), 3u);
+    EXPECT_TRUE(Above(main->hwnd(), cover));
+}
+
+TEST_F(FollowNotices, TextAlreadyInTheFileCountsAtTheFirstPass) {
+    WriteFileBytes(log, "start\r\nold ERROR\r\n");
+    auto main = StartFollowing();
+    main->OpenFile(log);
+    EXPECT_TRUE(PumpUntil([&] { return ui.sounds.size() == 1; }));
+    Pump(200);
+    EXPECT_EQ(ui.sounds.size(), 1u);
+}
+
+TEST_F(FollowNotices, EachActionOnlyWhenSwitchedOn) {
+    WriteDword(L"Notice Window Pos", 0);
+    {
+        auto main = Following();
+        Cover(*main);
+        AppendAndWait(*main, "ERROR\r\n");
+        EXPECT_EQ(ui.sounds.size(), 1u);
+        EXPECT_TRUE(Above(cover, main->hwnd())) << "not raised";
+    }
+    WriteDword(L"Notice Window Pos", 1);
+    WriteDword(L"Play Wave", 0);
+    WriteFileBytes(log, "start\r\n");
+    {
+        auto main = Following();
+        Cover(*main);
+        AppendAndWait(*main, "ERROR\r\n");
+        EXPECT_EQ(ui.sounds.size(), 1u) << "no sound";
+        EXPECT_TRUE(Above(main->hwnd(), cover));
+    }
+    WriteDword(L"Play Wave", 1);
+    WriteDword(L"Notice", 0);
+    WriteFileBytes(log, "start\r\n");
+    {
+        auto main = Following();
+        Cover(*main);
+        AppendAndWait(*main, "ERROR \x8c\x78\x8d\x90\r\n");
+        EXPECT_EQ(ui.sounds.size(), 1u) << "notices off";
+        EXPECT_TRUE(Above(cover, main->hwnd()));
+    }
+}
+
+}  // namespace
+}  // namespace zr::test
