@@ -14,6 +14,8 @@ export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 for kv in "$@"; do
     wine reg add 'HKCU\Software\DIVAZU\DORU\Config' /v "${kv%%=*}" /t REG_DWORD /d "${kv#*=}" /f >/dev/null 2>&1
 done
+# The registry edits start a wine server of their own; let it end before the program's.
+wineserver -w
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
     wine '$exe' & pid=\$!
     sleep \${SHOT_WAIT:-6}
