@@ -1,8 +1,33 @@
 // Opening the options dialog from the Tools menu.
+#include "bookmarks/bookmark_window_win.h"
+#include "filesearch/file_search_window_win.h"
 #include "mainwindow/main_window_win.h"
+#include "settings/options_dialog_win.h"
 
 namespace zr {
 
-void MainWindow::OnOption() {}
+void MainWindow::SetTopMostAroundDialog(int release) {
+    // Only while always-on-top is on, and only the windows that are visible, as a switch
+    // of the menu item would; intTopMost itself does not change.
+    if (intTopMost_ != 1) return;
+    SetTopMost(hwnd(), release);
+    if (bookmarks_ && bookmarks_->visible()) SetTopMost(bookmarks_->hwnd(), release);
+    if (fileSearch_ && fileSearch_->visible()) SetTopMost(fileSearch_->hwnd(), release);
+}
+
+void MainWindow::OnOption() {
+    // Topmost windows would cover the dialog; a tick would read the file under it.
+    SetTopMostAroundDialog(1);
+    const bool timerWasOn = timerEnabled_;
+    if (timerWasOn) EnableTimer(false);
+    {
+        OptionsDialog dialog(*this);
+        dialog.ShowModal();
+    }
+    if (!hwnd()) return;  // the main window went while the dialog was open
+    if (timerWasOn) EnableTimer(true);
+    SetTopMostAroundDialog(0);
+    BringWindowToTop(hwnd());
+}
 
 }  // namespace zr

@@ -145,6 +145,7 @@ private:
     void OnBookMarkMenu();
     void OnFileSearchMenu();
     void OnOption();
+    void SetTopMostAroundDialog(int release);
     void OnVersion();
     void CloseSideWindows();
     void ShowStartupSideWindows();

@@ -1,0 +1,105 @@
+// The options dialog: every setting in one modal window. Nothing changes until "設定";
+// "キャンセル", Escape and the close box leave the settings, the registry and the display
+// exactly as they were, a font or colour chosen meanwhile included.
+#pragma once
+#include <windows.h>
+
+#include "common/handles_win.h"
+#include "common/ui_seam_win.h"
+#include "common/window_win.h"
+
+namespace zr {
+
+class MainWindow;
+
+enum OptionControlId : int {
+    IDC_OPT_FRAME1 = 300,  // 起動時
+    IDC_OPT_CHLOAD1,
+    IDC_OPT_CHLOAD2,
+    IDC_OPT_CHLOAD3,
+    IDC_OPT_CHLOAD4,
+    IDC_OPT_CHLOAD5,
+    IDC_OPT_FRAME2,  // 終了時
+    IDC_OPT_CHUNLOAD1,
+    IDC_OPT_CHUNLOAD2,
+    IDC_OPT_FRAME4,  // 読込頻度
+    IDC_OPT_LABEL1,
+    IDC_OPT_INTERVAL,
+    IDC_OPT_LABEL2,
+    IDC_OPT_FRAME3,  // 表示
+    IDC_OPT_PREVIEW,
+    IDC_OPT_FONT,
+    IDC_OPT_FORECOLOR,
+    IDC_OPT_BACKCOLOR,
+    IDC_OPT_FRAME5,  // 警告
+    IDC_OPT_ALERT,
+    IDC_OPT_FRAME6,
+    IDC_OPT_AOPT2,
+    IDC_OPT_AOPT3,
+    IDC_OPT_WAVE,
+    IDC_OPT_WAVEBROWSE,
+    IDC_OPT_AOPT1,
+    IDC_OPT_FRAME7,
+    IDC_OPT_LABEL4,
+    IDC_OPT_LABEL3,
+    IDC_OPT_ALERT1,
+    IDC_OPT_LABEL5,
+    IDC_OPT_ALERT2,
+    IDC_OPT_LABEL6,
+    IDC_OPT_ALERT3,
+    IDC_OPT_APPLY,
+    IDC_OPT_CANCEL,
+};
+
+inline constexpr wchar_t kOptionsClass[] = L"ZororuvOptions";
+inline constexpr wchar_t kOptionsCaption[] = L" 動作設定";
+inline constexpr wchar_t kPreviewText[] = L"あいうえお\r\n123456789\r\nabcdefghij\r\nABCDEFG\r\n";
+inline constexpr wchar_t kIntervalRefused[] =
+    L"読込間隔には 1 から 99999 までの整数を入力してください。";
+
+class OptionsDialog final : public Window {
+  public:
+    explicit OptionsDialog(MainWindow& main) : main_(main) {}
+
+    // Shows the dialog over the main window, which stays disabled until it closes; returns
+    // whether the user confirmed with "設定".
+    bool ShowModal();
+    // Writes every setting the dialog owns to the registry.
+    void SetRegistry();
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    bool Create();
+    void OnCreate();
+    void Fill();
+    void OnCommand(int id);
+    void OnAlertClick();
+    void OnWaveBrowse();
+    void OnFont();
+    void OnColor(COLORREF& color);
+    void OnApply();
+    void SetDisplay();
+    void Close(bool applied);
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void RecreateFonts();
+    void ApplyPreviewFont();
+    LRESULT OnCtlColor(UINT msg, HDC dc, HWND control);
+
+    MainWindow& main_;
+    int dpi_ = 96;
+    bool applied_ = false;
+    HWND focus_ = nullptr;  // the control to give the focus back to on reactivation
+    // What the preview shows; it reaches the settings and the display only through "設定".
+    FontChoice font_;
+    COLORREF fore_ = 0;
+    COLORREF back_ = RGB(255, 255, 255);
+    UniqueFont uiFont_;
+    UniqueFont previewFont_;
+    UniqueBrush previewBrush_;
+    COLORREF previewBrushColor_ = 0;
+    UniqueBrush noteBrush_;
+};
+
+}  // namespace zr
