@@ -42,16 +42,19 @@ void MainWindow::OnSize() {
 
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
+    // The controls hold the old fonts until they have the new ones.
+    UniqueFont oldUi = std::move(uiFont_);
+    UniqueFont oldLabel = std::move(labelFont_);
     RecreateFonts();
     // Every control goes back to its designed place at the new DPI; the size that follows
     // lays out the moving ones.
     for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(child);
         HFONT font = id == IDC_LABEL1 ? labelFont_.get() : uiFont_.get();
-        if (id != IDC_RICHTEXT) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (id != IDC_RICHTEXT)
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    const int designTwips[][4] = {{960, 60, 4695, 270},  {5760, 60, 945, 315},
-                                  {120, 100, 735, 255}};
+    const int designTwips[][4] = {{960, 60, 4695, 270}, {5760, 60, 945, 315}, {120, 100, 735, 255}};
     const int designIds[] = {IDC_TEXT1, IDC_LABEL1, IDC_LABEL2};
     for (int i = 0; i < 3; ++i) {
         const auto& d = designTwips[i];
