@@ -24,15 +24,6 @@ const ControlSpec kControls[] = {
     {IDC_LINE1, L"STATIC", L"", SS_ETCHEDHORZ, 120, 800, 4480, 30},
 };
 
-UniqueFont MakeFont(int tenthsOfPoint, bool bold, int dpi) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDivRound(tenthsOfPoint, dpi, 720);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(lf.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectW(&lf));
-}
-
 std::wstring OwnPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -110,8 +101,8 @@ void AboutWindow::OnCreate() {
 }
 
 void AboutWindow::ApplyFontsAndIcon() {
-    uiFont_ = MakeFont(90, false, dpi_);
-    labelFont_ = MakeFont(98, true, dpi_);
+    uiFont_ = MakeUiFont(dpi_);
+    labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, false, dpi_);
     SendMessageW(Control(IDC_ABOUT_COMMAND1), WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()),
                  TRUE);
     SendMessageW(Control(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()),

@@ -30,15 +30,6 @@ const ControlSpec kControls[] = {
      1815, 180},
 };
 
-UniqueFont MakeUiFont(int dpi) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDivRound(90, dpi, 720);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(lf.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectW(&lf));
-}
-
 // The name a directory lookup finds for the path among ordinary files; "" for a folder, a
 // hidden or system file, a missing file or a drive that cannot be read.
 std::wstring OrdinaryFileName(const std::wstring& path) {

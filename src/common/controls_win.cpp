@@ -90,6 +90,21 @@ SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD 
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
+                    BYTE charset) {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDivRound(tenthsOfPoint, dpi, 720);
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = italic ? TRUE : FALSE;
+    lf.lfCharSet = charset;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+UniqueFont MakeUiFont(int dpi) {
+    return MakeFont(L"ＭＳ Ｐゴシック", 90, false, false, dpi);
+}
+
 void SetControlText(HWND parent, int id, const wchar_t* text) {
     SetDlgItemTextW(parent, id, text);
 }

@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "common/handles_win.h"
+
 namespace zr {
 
 struct ControlSpec {
@@ -25,6 +27,11 @@ void LayoutControls(HWND parent, std::span<const ControlSpec> specs, int dpi);
 // Outer size for a designed client size in twips, for the given styles and DPI.
 SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle, bool menu,
                          int dpi);
+// A font of tenthsOfPoint / 10 points at the given DPI.
+UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
+                    BYTE charset = SHIFTJIS_CHARSET);
+// What every window's controls are written in: ＭＳ Ｐゴシック at 9 points.
+UniqueFont MakeUiFont(int dpi);
 void SetControlText(HWND parent, int id, const wchar_t* text);
 std::wstring ControlText(HWND control);
 std::wstring ControlText(HWND parent, int id);

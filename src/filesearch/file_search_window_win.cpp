@@ -35,15 +35,6 @@ const ControlSpec kControls[] = {
     {IDC_FILE1, L"LISTBOX", L"", kListStyle | LBS_SORT, 3480, 480, 2655, 1530, 0, WS_EX_CLIENTEDGE},
 };
 
-UniqueFont MakeUiFont(int dpi) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDivRound(90, dpi, 720);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(lf.lfFaceName, L"ＭＳ Ｐゴシック", LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectW(&lf));
-}
-
 // A drive without its medium must fail quietly instead of bringing up the system's
 // "insert a disk" box.
 class QuietDriveErrors {

@@ -36,15 +36,6 @@ const ControlSpec kControls[] = {
     {IDC_LABEL2, L"STATIC", L"挿入文章", SS_LEFT, 120, 100, 735, 255},
 };
 
-UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, int dpi) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDivRound(tenthsOfPoint, dpi, 720);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectW(&lf));
-}
-
 }  // namespace
 
 MainWindow::MainWindow() : follow_(std::make_unique<FollowState>()) {}
@@ -174,8 +165,8 @@ void MainWindow::CreateChildControls() {
 }
 
 void MainWindow::RecreateFonts() {
-    uiFont_ = MakeFont(L"ＭＳ Ｐゴシック", 90, false, dpi_);
-    labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, dpi_);
+    uiFont_ = MakeUiFont(dpi_);
+    labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, false, dpi_);
 }
 
 void MainWindow::ApplyDisplayState(bool recolourAll) {

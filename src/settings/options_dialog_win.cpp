@@ -95,17 +95,6 @@ const CheckSetting kChecks[] = {
 };
 constexpr int kAlertBoxes[] = {IDC_OPT_ALERT1, IDC_OPT_ALERT2, IDC_OPT_ALERT3};
 
-UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
-                    BYTE charset) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDivRound(tenthsOfPoint, dpi, 720);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = italic ? TRUE : FALSE;
-    lf.lfCharSet = charset;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectW(&lf));
-}
-
 // The box takes half-width digits only: switch the input method off for it. The call is
 // looked up at run time so that the program does not need imm32 to start.
 void TurnInputMethodOff(HWND control) {
@@ -237,7 +226,7 @@ void OptionsDialog::OnCreate() {
 
 void OptionsDialog::RecreateFonts() {
     // New fonts go to the controls before the old ones are deleted.
-    UniqueFont ui = MakeFont(L"ＭＳ Ｐゴシック", 90, false, false, dpi_, SHIFTJIS_CHARSET);
+    UniqueFont ui = MakeUiFont(dpi_);
     for (HWND c = GetWindow(hwnd(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (GetDlgCtrlID(c) != IDC_OPT_PREVIEW) {
             SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(ui.get()), TRUE);
