@@ -10,6 +10,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -18,6 +19,7 @@
 #include "common/controls_win.h"
 #include "common/handles_win.h"
 #include "common/ui_seam_win.h"
+#include "common/window_win.h"
 #include "mainwindow/display_text.h"
 #include "mainwindow/follow_state_win.h"
 #include "mainwindow/main_window_win.h"
@@ -30,6 +32,11 @@ namespace {
 
 // The display keeps the latest this many characters and drops whole lines above them.
 constexpr size_t kDisplayLimit = 8'000'000;
+// What is kept when the display would pass its limit. The rich-text control on Wine takes
+// time in proportion to all it holds for every line removed from its top (a few lines cost a
+// quarter of a second, thousands cost minutes), so lines are not removed one tick at a time:
+// the display is rebuilt with its latest half, which happens once in four million characters.
+constexpr size_t kKeptOnOverflow = kDisplayLimit / 2;
 // Text goes into the display in pieces of 64 KiB: the rich-text control slows down sharply
 // with the size of a single insertion.
 constexpr size_t kPieceChars = 32 * 1024;
@@ -50,9 +57,24 @@ void Select(HWND display, size_t from, size_t to) {
     SendMessageW(display, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
-void ReplaceSelection(HWND display, const wchar_t* text) {
-    // No undo: the control would otherwise keep a second copy of everything shown.
-    SendMessageW(display, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+std::wstring TextRange(HWND display, size_t from, size_t to) {
+    std::wstring text(to - from + 1, L'\0');
+    TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(to)}, text.data()};
+    const LRESULT got = SendMessageW(display, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+// The first position at or after pos where a line begins; the length when none does.
+size_t LineStartFrom(HWND display, size_t pos, size_t length) {
+    if (pos == 0) return 0;
+    for (size_t from = pos - 1; from < length; from += kScanChars) {
+        const std::wstring part = TextRange(display, from, std::min(length, from + kScanChars));
+        const size_t cr = part.find(L'\r');
+        if (cr != std::wstring::npos) return from + cr + 1;
+        if (part.empty()) break;
+    }
+    return length;
 }
 
 struct StreamSource {
@@ -71,6 +93,13 @@ DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* g
     return 0;
 }
 
+DWORD CALLBACK WriteStreamTarget(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buf),
+                                                   static_cast<size_t>(size));
+    *done = size;
+    return 0;
+}
+
 // Puts plain text in place of the selection. Streamed in rather than replaced: the control's
 // replace path slows down with every empty line in the text and grows with what it already
 // holds (thousands of empty lines took seconds), while streamed plain text goes in at a steady
@@ -82,36 +111,60 @@ void InsertPlainText(HWND display, std::wstring_view text) {
                  reinterpret_cast<LPARAM>(&stream));
 }
 
-void ColourSelection(HWND display, COLORREF colour) {
+// Inserts at the end in the given colour, piece by piece, with the end brought into view.
+void AppendText(HWND display, std::wstring_view text, COLORREF colour) {
+    const size_t start = DisplayLength(display);
+    Select(display, start, start);
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof(cf);
     cf.dwMask = CFM_COLOR;
     cf.crTextColor = colour;
-    SendMessageW(display, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    // Nothing shown is ever taken back, so there is nothing to undo; an undo record would
+    // keep a second copy of the text.
+    SendMessageW(display, EM_SETUNDOLIMIT, 0, 0);
+    SendMessageW(display, WM_SETREDRAW, FALSE, 0);
+    for (std::wstring_view piece : SplitForInsertion(text, kPieceChars)) {
+        // The colour is set at the insertion point (colouring the inserted range afterwards
+        // costs as much again), before every piece: after a piece that ends a line the
+        // insertion point takes the colour of the empty last line.
+        SendMessageW(display, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        InsertPlainText(display, piece);
+    }
+    SendMessageW(display, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(display, nullptr, TRUE);
+    const size_t end = DisplayLength(display);
+    Select(display, end, end);
+    SendMessageW(display, EM_SCROLLCARET, 0, 0);
 }
 
-// Removes whole lines from the top until at least `excess` characters are gone.
-void DropLinesFromTop(HWND display, size_t excess, size_t length) {
-    size_t cut = length;
-    if (excess < length) {
-        // The line that holds character excess - 1 goes; find its end.
-        std::wstring buf(kScanChars + 1, L'\0');
-        for (size_t from = excess - 1; from < length; from += kScanChars) {
-            const size_t to = std::min(length, from + kScanChars);
-            TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(to)}, buf.data()};
-            const LRESULT got =
-                SendMessageW(display, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-            const std::wstring_view part(buf.data(), got > 0 ? static_cast<size_t>(got) : 0);
-            const size_t cr = part.find(L'\r');
-            if (cr != std::wstring_view::npos) {
-                cut = from + cr + 1;
-                break;
-            }
-            if (part.empty()) break;
-        }
-    }
-    Select(display, 0, cut);
-    ReplaceSelection(display, L"");
+// The one colour of a range, or nothing when it has several.
+std::optional<COLORREF> RangeColour(HWND display, size_t from, size_t to) {
+    Select(display, from, to);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageW(display, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    if (!(cf.dwMask & CFM_COLOR) || (cf.dwEffects & CFE_AUTOCOLOR)) return std::nullopt;
+    return cf.crTextColor;
+}
+
+std::string RangeAsRtf(HWND display, size_t from, size_t to) {
+    std::string rtf;
+    Select(display, from, to);
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rtf), 0, &WriteStreamTarget};
+    SendMessageW(display, EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    return rtf;
+}
+
+void InsertRtf(HWND display, const std::string& rtf) {
+    StreamSource source{rtf.data(), rtf.size()};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStreamSource};
+    SendMessageW(display, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(display, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    SendMessageW(display, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(display, nullptr, TRUE);
+    const size_t end = DisplayLength(display);
+    Select(display, end, end);
+    SendMessageW(display, EM_SCROLLCARET, 0, 0);
 }
 
 // The file's name as a directory lookup reports it, among ordinary files only.
@@ -275,39 +328,70 @@ void MainWindow::ShowFollowedText(const std::string& bytes) {
     }
 
     std::wstring_view add = text;
-    if (add.size() >= kDisplayLimit) {
+    if (add.size() > kDisplayLimit) {
         size_t from = LineStartAtOrAfter(add, add.size() - kDisplayLimit);
         if (from >= add.size()) from = add.size() - kDisplayLimit;
         add.remove_prefix(from);
-        ClearDisplay();
-    } else if (const size_t length = DisplayLength(display); length + add.size() > kDisplayLimit) {
-        DropLinesFromTop(display, length + add.size() - kDisplayLimit, length);
     }
+    if (const size_t length = DisplayLength(display); length + add.size() > kDisplayLimit) {
+        const size_t budget = add.size() < kKeptOnOverflow ? kKeptOnOverflow - add.size() : 0;
+        display = KeepLatestLines(length > budget ? length - budget : 0);
+    }
+    AppendText(display, add, ColorFromText(display_.strCurForeColor, 0));
+}
 
-    // The new text takes the current text colour, set at the insertion point (colouring the
-    // inserted range afterwards costs as much again); text shown earlier keeps its own.
-    const size_t start = DisplayLength(display);
-    Select(display, start, start);
-    ColourSelection(display, ColorFromText(display_.strCurForeColor, 0));
-    // Nothing shown is ever taken back, so there is nothing to undo; an undo record would
-    // keep a second copy of the text.
-    SendMessageW(display, EM_SETUNDOLIMIT, 0, 0);
-    SendMessageW(display, WM_SETREDRAW, FALSE, 0);
-    for (std::wstring_view piece : SplitForInsertion(add, kPieceChars)) {
-        InsertPlainText(display, piece);
+HWND MainWindow::KeepLatestLines(size_t from) {
+    HWND display = Control(IDC_RICHTEXT);
+    const size_t length = DisplayLength(display);
+    from = LineStartFrom(display, from, length);
+    if (from >= length) return ReplaceDisplay();
+    // Text shown earlier keeps its colour. Mostly it has one, and goes back as plain text in
+    // that colour; several colours go back as formatted text, which is three times slower.
+    if (const auto colour = RangeColour(display, from, length)) {
+        const std::wstring kept = TextRange(display, from, length);
+        HWND fresh = ReplaceDisplay();
+        AppendText(fresh, kept, *colour);
+        return fresh;
     }
-    SendMessageW(display, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(display, nullptr, TRUE);
-    const size_t end = DisplayLength(display);
-    Select(display, end, end);
-    SendMessageW(display, EM_SCROLLCARET, 0, 0);
+    const std::string rtf = RangeAsRtf(display, from, length);
+    HWND fresh = ReplaceDisplay();
+    InsertRtf(fresh, rtf);
+    return fresh;
+}
+
+HWND MainWindow::ReplaceDisplay() {
+    // Emptying the control takes time in proportion to the square of its lines on Wine
+    // (minutes for a full display), while a new one costs next to nothing. The old one goes
+    // first: two full displays could exhaust a 32-bit process's address space.
+    HWND old = Control(IDC_RICHTEXT);
+    RECT r;
+    GetWindowRect(old, &r);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    const DWORD style =
+        static_cast<DWORD>(GetWindowLongW(old, GWL_STYLE)) | WS_HSCROLL | WS_VSCROLL;
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(old, GWL_EXSTYLE));
+    const LRESULT font = SendMessageW(old, WM_GETFONT, 0, 0);
+    const bool focused = GetFocus() == old;
+    HWND before = GetWindow(old, GW_HWNDPREV);  // keeps its place in the tab order
+    DestroyWindow(old);
+    HWND fresh = CreateWindowExW(exStyle, MSFTEDIT_CLASS, L"", style, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, hwnd(),
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_RICHTEXT)),
+                                 AppInstance(), nullptr);
+    SetWindowPos(fresh, before ? before : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageW(fresh, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    SendMessageW(fresh, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    SendMessageW(fresh, EM_SETUNDOLIMIT, 0, 0);
+    SetWrap(wrap_);
+    ApplyDisplayState(false);
+    if (focused) SetFocus(fresh);
+    return fresh;
 }
 
 void MainWindow::ClearDisplay() {
     HWND display = Control(IDC_RICHTEXT);
-    if (!display) return;
-    SendMessageW(display, EM_SETSEL, 0, -1);
-    ReplaceSelection(display, L"");
+    if (display && DisplayLength(display) > 0) ReplaceDisplay();
 }
 
 void MainWindow::OnStopReading() {

@@ -134,13 +134,15 @@ private:
     void OnInsertTime();
     void OnInsertText();
     void SetReadingButtons(bool following);
-
     void RunFollowStep();
     void ContinueFollowPass();
     void EndFollowPass(const wchar_t* label);
     void ShowFollowedText(const std::string& text);
     void ClearDisplay();
+    HWND ReplaceDisplay();
+    HWND KeepLatestLines(size_t from);
     void AppendLineToFile(const std::wstring& line);
+
     // Side windows, options, About.
     void OnBookMarkMenu();
     void OnFileSearchMenu();

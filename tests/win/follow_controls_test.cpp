@@ -1,5 +1,6 @@
 // The reading buttons, the two insertions and the notices.
 #include <gtest/gtest.h>
+#include <richedit.h>
 
 #include "follow_helpers.h"
 #include "mainwindow/timestamp.h"
@@ -75,6 +76,48 @@ TEST_F(FollowControls, ClearEmptiesTheDisplayAndOnlyLaterTextIsShown) {
     Click(main->hwnd(), IDC_COMMAND1);
     Click(main->hwnd(), IDC_COMMAND3);
     EXPECT_EQ(DisplayText(*main), L"");
+}
+
+TEST_F(FollowControls, ClearedDisplayKeepsItsPlaceTabOrderAndLook) {
+    WriteDword(L"Back Color", RGB(0, 0, 64));
+    WriteString(L"Font Name", L"MS Gothic");
+    WriteDword(L"Font Size", 12);
+    auto main = Following();
+    main->Command(IDM_RSCROLL);  // lines wrap at the display's width
+    HWND before = main->Control(IDC_RICHTEXT);
+    RECT r0;
+    GetWindowRect(before, &r0);
+    HWND prev0 = GetWindow(before, GW_HWNDPREV);
+    SetFocus(before);
+    Click(main->hwnd(), IDC_COMMAND3);
+
+    HWND display = main->Control(IDC_RICHTEXT);
+    ASSERT_TRUE(display);
+    RECT r1;
+    GetWindowRect(display, &r1);
+    EXPECT_TRUE(EqualRect(&r0, &r1));
+    EXPECT_EQ(GetWindow(display, GW_HWNDPREV), prev0) << "same place in the tab order";
+    EXPECT_EQ(GetFocus(), display);
+    EXPECT_EQ(SendMessageW(display, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
+
+    const std::string longLine(3000, 'w');
+    WriteFileBytes(log, longLine + "\r\n", true);
+    ASSERT_TRUE(PumpUntil([&] { return DisplayLength(*main) == longLine.size() + 1; }));
+    EXPECT_GT(SendMessageW(display, EM_GETLINECOUNT, 0, 0), 2) << "still wrapped";
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    CHARRANGE all{0, 10};
+    SendMessageW(display, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    SendMessageW(display, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    EXPECT_STREQ(cf.szFaceName, L"MS Gothic");
+    EXPECT_EQ(cf.yHeight, 12 * 20);
+    // The background: a pixel of the display's client area away from the text.
+    HDC dc = GetDC(display);
+    RECT client;
+    GetClientRect(display, &client);
+    RedrawWindow(display, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    EXPECT_EQ(GetPixel(dc, client.right - 3, client.bottom - 3), RGB(0, 0, 64));
+    ReleaseDC(display, dc);
 }
 
 TEST_F(FollowControls, InsertTimeAppendsTheStampLine) {

@@ -27,6 +27,17 @@ size_t DisplayLength(MainWindow& main) {
     return n > 0 ? static_cast<size_t>(n) : 0;
 }
 
+std::wstring DisplayTail(MainWindow& main, size_t n) {
+    const size_t length = DisplayLength(main);
+    const size_t from = length > n ? length - n : 0;
+    std::wstring text(length - from + 1, L'\0');
+    TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(length)}, text.data()};
+    const LRESULT got = SendMessageW(main.Control(IDC_RICHTEXT), EM_GETTEXTRANGE, 0,
+                                     reinterpret_cast<LPARAM>(&range));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
 std::wstring ExpectedDisplay(const std::string& bytes) {
     std::wstring out;
     size_t start = 0;

@@ -13,6 +13,8 @@ namespace zr::test {
 // The display's own text: every paragraph end is a lone "\r".
 std::wstring DisplayText(MainWindow& main);
 size_t DisplayLength(MainWindow& main);
+// The display's last n characters (fewer when it holds fewer), read without copying it all.
+std::wstring DisplayTail(MainWindow& main, size_t n);
 // A file's text as the display must hold it: CR LF, CR and LF each end a line (shown as
 // "\r"), each line decoded from the system code page.
 std::wstring ExpectedDisplay(const std::string& fileBytes);

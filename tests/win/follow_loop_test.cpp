@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <cstdio>
+
 #include "common/codepage_win.h"
 #include "follow_helpers.h"
 
@@ -211,6 +213,75 @@ TEST_F(FollowLoop, WindowServesInputAndPaintBetweenSteps) {
     EXPECT_EQ(DisplayLength(*main), stoppedAt);
     Click(main->hwnd(), IDC_COMMAND2);
     EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == expected; }, 30000));
+}
+
+std::string NumberedLine(int i) {
+    char head[32];
+    std::snprintf(head, sizeof head, "line %06d ", i);
+    std::string line = head;
+    line.resize(1000, '.');
+    return line + "\r\n";
+}
+
+// Whether shown is the end of all, beginning at a line start.
+bool IsLatestWholeLines(const std::wstring& shown, const std::wstring& all) {
+    return shown.size() <= all.size() && all.ends_with(shown) &&
+           (shown.size() == all.size() || all[all.size() - shown.size() - 1] == L'\r');
+}
+
+TEST_F(FollowLoop, DisplayKeepsTheLatestCharactersInWholeLinesAndTheirColours) {
+    constexpr size_t kLimit = 8'000'000;
+    std::string file;
+    int lines = 0;
+    while (file.size() <= kLimit + 10'000) file += NumberedLine(lines++);
+    WriteFileBytes(log, file);
+    auto main = StartFollowing();
+    main->display().strCurForeColor = L"255";
+    main->OpenFile(log);
+    // A first pass of a file larger than the display shows its last part from a line start.
+    size_t from = file.find("\r\n", file.size() - kLimit - 1) + 2;
+    const std::wstring tail = ExpectedDisplay(file.substr(from));
+    ASSERT_TRUE(
+        PumpUntil([&] { return Label1(*main).empty() && DisplayLength(*main) > 0; }, 60000));
+    EXPECT_EQ(DisplayText(*main), tail);
+    EXPECT_LE(tail.size(), kLimit);
+
+    // Lines that take the display past its limit push whole lines out at the top; at least
+    // half of the limit stays.
+    auto append = [&](int count) {
+        std::string more;
+        for (int i = 0; i < count; ++i) more += NumberedLine(lines++);
+        WriteFileBytes(log, more, true);
+        file += more;
+        const std::wstring last = ExpectedDisplay(more.substr(more.size() - 2004));
+        EXPECT_TRUE(PumpUntil([&] { return DisplayTail(*main, last.size()) == last; }, 60000));
+        EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }));
+    };
+    append(20);
+    std::wstring shown = DisplayText(*main);
+    EXPECT_LE(shown.size(), kLimit);
+    EXPECT_GE(shown.size() + 1001, kLimit / 2);
+    EXPECT_TRUE(IsLatestWholeLines(shown, ExpectedDisplay(file)))
+        << "begins " << testing::PrintToString(ToAnsi(shown.substr(0, 12)));
+    DWORD mask = 0;
+    EXPECT_EQ(ColourOf(*main, 0, shown.size(), &mask), RGB(255, 0, 0));
+    EXPECT_TRUE(mask & CFM_COLOR);
+
+    // Text of two colours keeps both through the next overflow.
+    main->display().strCurForeColor = L"32768";
+    append(static_cast<int>((kLimit - 2'000'000 - shown.size()) / 1001));
+    main->display().strCurForeColor = L"16711680";
+    append(2'100);
+    shown = DisplayText(*main);
+    EXPECT_LE(shown.size(), kLimit);
+    EXPECT_GE(shown.size() + 1001, kLimit / 2);
+    EXPECT_TRUE(IsLatestWholeLines(shown, ExpectedDisplay(file)));
+    EXPECT_EQ(ColourOf(*main, 0, 1000), RGB(0, 128, 0));
+    EXPECT_EQ(ColourOf(*main, shown.size() - 2'100 * 1001, shown.size(), &mask), RGB(0, 0, 255));
+    EXPECT_TRUE(mask & CFM_COLOR);
+    EXPECT_EQ(ColourOf(*main, shown.size() - 2'101 * 1001, shown.size() - 2'100 * 1001, &mask),
+              RGB(0, 128, 0));
+    EXPECT_TRUE(mask & CFM_COLOR);
 }
 
 TEST_F(FollowLoop, OpenDuringAPassAbandonsIt) {
