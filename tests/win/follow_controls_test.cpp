@@ -26,6 +26,14 @@ class FollowControls : public ::testing::Test {
         return main;
     }
 
+    void AppendAndWait(MainWindow& main, const std::string& bytes) {
+        WriteFileBytes(log, bytes, true);
+        const std::wstring expected = ExpectedDisplay(ReadFileBytes(log));
+        ASSERT_TRUE(
+            PumpUntil([&] { return DisplayText(main) == expected && Label1(main).empty(); }));
+        Pump(100);
+    }
+
     ScriptedUi ui;
     TempDir dir;
     std::wstring log = dir.path(L"app.log");
@@ -182,10 +190,10 @@ bool Above(HWND upper, HWND lower) {
     return false;
 }
 
-class FollowNotices : public FollowControls {
-  protected:
-    void SetUp() override {
-        FollowControls::SetUp();
+// Notices on, with both actions, and a window over the main window that a raise must pass.
+class FollowNotices {
+  public:
+    FollowNotices() {
         WriteDword(L"Notice", 1);
         WriteDword(L"Notice Window Pos", 1);
         WriteDword(L"Play Wave", 1);
@@ -195,45 +203,37 @@ class FollowNotices : public FollowControls {
         cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
                                 nullptr, nullptr, nullptr, nullptr);
     }
-    void TearDown() override {
-        DestroyWindow(cover);
-        FollowControls::TearDown();
-    }
+    ~FollowNotices() { DestroyWindow(cover); }
     void Cover(MainWindow& main) {
         SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         ASSERT_TRUE(Above(cover, main.hwnd()));
     }
-    void AppendAndWait(MainWindow& main, const std::string& bytes) {
-        WriteFileBytes(log, bytes, true);
-        const std::wstring expected = ExpectedDisplay(ReadFileBytes(log));
-        ASSERT_TRUE(
-            PumpUntil([&] { return DisplayText(main) == expected && Label1(main).empty(); }));
-        Pump(100);
-    }
     HWND cover = nullptr;
 };
 
-TEST_F(FollowNotices, EachMatchingStringRaisesAndSoundsOncePerPass) {
+TEST_F(FollowControls, NoticesRaiseAndSoundOncePerMatchingStringPerPass) {
+    FollowNotices n;
     auto main = Following();
-    Cover(*main);
+    n.Cover(*main);
     AppendAndWait(*main, "ERROR one\r\nERROR two\r\n\x8c\x78\x8d\x90 three\r\nERROR four\r\n");
     EXPECT_EQ(ui.sounds, (std::vector<std::wstring>(2, L"C:\\sounds\\alert.wav")));
-    EXPECT_TRUE(Above(main->hwnd(), cover)) << "the window was raised";
+    EXPECT_TRUE(Above(main->hwnd(), n.cover)) << "the window was raised";
 
-    Cover(*main);
+    n.Cover(*main);
     AppendAndWait(*main, "error Error \x8c\x78 \x8d\x90\r\n");
     EXPECT_EQ(ui.sounds.size(), 2u) << "exact and case-sensitive";
-    EXPECT_TRUE(Above(cover, main->hwnd()));
+    EXPECT_TRUE(Above(n.cover, main->hwnd()));
 
     // A string whose line reaches the display in two passes.
     AppendAndWait(*main, "disk ERR");
     EXPECT_EQ(ui.sounds.size(), 2u);
     AppendAndWait(*main, "OR here\r\n");
     EXPECT_EQ(ui.sounds.size(), 3u);
-    EXPECT_TRUE(Above(main->hwnd(), cover));
+    EXPECT_TRUE(Above(main->hwnd(), n.cover));
 }
 
-TEST_F(FollowNotices, TextAlreadyInTheFileCountsAtTheFirstPass) {
+TEST_F(FollowControls, NoticeInTextAlreadyInTheFileCountsAtTheFirstPass) {
+    FollowNotices n;
     WriteFileBytes(log, "start\r\nold ERROR\r\n");
     auto main = StartFollowing();
     main->OpenFile(log);
@@ -242,34 +242,35 @@ TEST_F(FollowNotices, TextAlreadyInTheFileCountsAtTheFirstPass) {
     EXPECT_EQ(ui.sounds.size(), 1u);
 }
 
-TEST_F(FollowNotices, EachActionOnlyWhenSwitchedOn) {
+TEST_F(FollowControls, EachNoticeActionOnlyWhenSwitchedOn) {
+    FollowNotices n;
     WriteDword(L"Notice Window Pos", 0);
     {
         auto main = Following();
-        Cover(*main);
+        n.Cover(*main);
         AppendAndWait(*main, "ERROR\r\n");
         EXPECT_EQ(ui.sounds.size(), 1u);
-        EXPECT_TRUE(Above(cover, main->hwnd())) << "not raised";
+        EXPECT_TRUE(Above(n.cover, main->hwnd())) << "not raised";
     }
     WriteDword(L"Notice Window Pos", 1);
     WriteDword(L"Play Wave", 0);
     WriteFileBytes(log, "start\r\n");
     {
         auto main = Following();
-        Cover(*main);
+        n.Cover(*main);
         AppendAndWait(*main, "ERROR\r\n");
         EXPECT_EQ(ui.sounds.size(), 1u) << "no sound";
-        EXPECT_TRUE(Above(main->hwnd(), cover));
+        EXPECT_TRUE(Above(main->hwnd(), n.cover));
     }
     WriteDword(L"Play Wave", 1);
     WriteDword(L"Notice", 0);
     WriteFileBytes(log, "start\r\n");
     {
         auto main = Following();
-        Cover(*main);
+        n.Cover(*main);
         AppendAndWait(*main, "ERROR \x8c\x78\x8d\x90\r\n");
         EXPECT_EQ(ui.sounds.size(), 1u) << "notices off";
-        EXPECT_TRUE(Above(cover, main->hwnd()));
+        EXPECT_TRUE(Above(n.cover, main->hwnd()));
     }
 }
 

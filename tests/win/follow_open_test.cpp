@@ -145,7 +145,7 @@ TEST_F(FollowOpen, MissingOrUnreadablePathIsRefusedNamingTheFile) {
     const std::wstring locked = dir.path(L"locked.log");
     WriteFileBytes(locked, "");
     // A writer that shares nothing keeps everyone else from reading.
-    Writer holder({L"hold", locked, L"none", L"3", L"held"});
+    Writer holder({L"hold", locked, L"none", L"1.5", L"held"});
     ASSERT_TRUE(holder.Started());
     ASSERT_TRUE(PumpUntil([&] { return !OpenableForReading(locked); }));
     for (const std::wstring& bad : {missing, dir.dir(), locked}) {
@@ -208,9 +208,8 @@ TEST_F(FollowOpen, EveryOpenShowsTheFileOnceFromAnEmptyDisplay) {
 }
 
 // The real dialog, driven as a user would: the path typed into its name box, then OK.
-TEST(FollowOpenDialog, RealDialogOpensTheTypedPath) {
-    ClearConfig();
-    TempDir dir;
+TEST_F(FollowOpen, RealDialogOpensTheTypedPath) {
+    SetUi(nullptr);  // the real dialogs
     const std::wstring path = dir.path(L"実行ログ.txt");
     WriteFileBytes(path, "dialog line\r\n");
     auto main = StartFollowing();
@@ -231,7 +230,6 @@ TEST(FollowOpenDialog, RealDialogOpensTheTypedPath) {
     EXPECT_EQ(main->FilePath(), path);
     EXPECT_EQ(Text(main->hwnd()), L"実行ログ.txt");
     EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"dialog line\r"; }));
-    ClearConfig();
 }
 
 }  // namespace
