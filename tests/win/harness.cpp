@@ -233,4 +233,27 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes, bool app
     out << bytes;
 }
 
+RECT WindowRect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+void MoveWindowTo(HWND window, int x, int y) {
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump();
+}
+
+bool PressEnter(HWND window, HWND control) {
+    SetFocus(control);
+    MSG msg{control, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    return IsDialogMessageW(window, &msg) != FALSE;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);  // the message box's text control
+    return text;
+}
+
 }  // namespace zr::test

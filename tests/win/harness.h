@@ -2,6 +2,7 @@
 // send what a user's clicks send, answer modal prompts through the UI seam, and read the
 // controls and the registry back.
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <atomic>
@@ -96,5 +97,22 @@ class TempDir {
 
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes, bool append = false);
+
+// A window test on a clean registry, before and after, with every prompt answered by the seam.
+class ConfigTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ClearConfig(); }
+    void TearDown() override { ClearConfig(); }
+    ScriptedUi ui;
+};
+
+RECT WindowRect(HWND window);
+// Puts a window's top-left corner at x, y (screen pixels) and lets the program react.
+void MoveWindowTo(HWND window, int x, int y);
+// Enter pressed on a control of `window`, as the program's message loop hands every key to
+// the dialog keys first; whether the key was taken.
+bool PressEnter(HWND window, HWND control);
+// The text of a system message box.
+std::wstring MessageBoxText(HWND box);
 
 }  // namespace zr::test
