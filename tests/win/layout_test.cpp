@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <tuple>
+
 #include "common/controls_win.h"
 #include "common/twips.h"
 #include "harness.h"
@@ -12,27 +14,23 @@ namespace zr::test {
 namespace {
 
 TwipsRect BoxOf(HWND control, int dpi) {
-    RECT r;
-    GetWindowRect(control, &r);
+    RECT r = WindowRect(control);
     MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return {PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi),
             PixelsToTwips(r.right - r.left, dpi), PixelsToTwips(r.bottom - r.top, dpi)};
 }
 
 // Within the rounding of one pixel.
-::testing::AssertionResult Near(const TwipsRect& actual, const TwipsRect& expected, int dpi) {
+::testing::AssertionResult Near(const TwipsRect& a, const TwipsRect& e, int dpi) {
     const int tolerance = (1440 + dpi - 1) / dpi;
-    const int a[] = {actual.left, actual.top, actual.width, actual.height};
-    const int e[] = {expected.left, expected.top, expected.width, expected.height};
-    for (int i = 0; i < 4; ++i) {
-        if (std::abs(a[i] - e[i]) > tolerance) {
-            return ::testing::AssertionFailure()
-                   << "got {" << a[0] << ", " << a[1] << ", " << a[2] << ", " << a[3]
-                   << "}, expected {" << e[0] << ", " << e[1] << ", " << e[2] << ", " << e[3]
-                   << "} twips";
-        }
+    if (std::abs(a.left - e.left) <= tolerance && std::abs(a.top - e.top) <= tolerance &&
+        std::abs(a.width - e.width) <= tolerance && std::abs(a.height - e.height) <= tolerance) {
+        return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "got {" << a.left << ", " << a.top << ", " << a.width << ", " << a.height
+           << "}, expected {" << e.left << ", " << e.top << ", " << e.width << ", " << e.height
+           << "} twips";
 }
 
 // Sizes the window so that its client area is w x h twips at `dpi`.
@@ -91,73 +89,40 @@ LONG FontHeight(HWND control) {
     return lf.lfHeight;
 }
 
-class WindowLayout : public ::testing::Test {
-  protected:
-    void SetUp() override { ClearConfig(); }
-    void TearDown() override { ClearConfig(); }
-    ScriptedUi ui;
-};
+using WindowLayout = ConfigTest;
 
-TEST_F(WindowLayout, FirstShowingAndOrdinarySizesFollowTheTable) {
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    const int dpi = WindowDpi(main->hwnd());
-    // As created: the designed client area, laid out at once (the display is not at its
-    // designed 120, 480 and the first button not at its designed 5756).
-    RECT client;
-    GetClientRect(main->hwnd(), &client);
-    ASSERT_EQ(PixelsToTwips(client.right, dpi), 6855);
-    ExpectLayout(*main, {{140, 500, 5355, 2245}, 5755, 4435}, dpi);
-
-    ASSERT_TRUE(SetClientTwips(main->hwnd(), 9000, 6000, dpi));
-    ExpectLayout(*main, {{140, 500, 7500, 5350}, 7900, 6580}, dpi);
-
-    // Lower than 650: the display has no height left, its width stays.
-    ASSERT_TRUE(SetClientTwips(main->hwnd(), 6855, 600, dpi));
-    ExpectLayout(*main, {{140, 500, 5355, 0}, 5755, 4435}, dpi);
-}
-
-TEST_F(WindowLayout, NarrowClientAreasClampWidthsButNotLefts) {
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    HWND h = main->hwnd();
-    // The system keeps a window at least about 108 pixels wide inside: below 1500 twips only
-    // at a higher DPI. 144 DPI makes a pixel exactly 10 twips.
-    ChangeDpi(h, WindowDpi(h), 144);
-    const int dpi = 144;
-    const struct {
-        int width;
-        Expected e;
-    } cases[] = {
-        {2500, {{140, 500, 1000, 2350}, 1400, 80}},  // insert box 1000 - 920
-        {2000, {{140, 500, 500, 2350}, 900, 0}},     // narrower than 2420: no insert box
-        {1400, {{140, 500, 0, 2350}, 300, 0}},       // narrower than 1500: no display
-        {1080, {{140, 500, 0, 2350}, -20, 0}},       // narrower than 1100: buttons cut off
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.width);
-        ASSERT_TRUE(SetClientTwips(h, c.width, 3000, dpi));
-        ExpectLayout(*main, c.e, dpi);
-    }
-}
-
-TEST_F(WindowLayout, MinimisedLeavesNothingAndRestoringLaysOutAgain) {
+TEST_F(WindowLayout, SizesMinimiseAndRestoreFollowTheTable) {
     auto main = StartMain();
     ASSERT_TRUE(main);
     HWND h = main->hwnd();
     const int dpi = WindowDpi(h);
+    const Expected designed{{140, 500, 5355, 2245}, 5755, 4435};
+    // As created: the designed client area, laid out at once (the display is not at its
+    // designed 120, 480 and the first button not at its designed 5756).
+    RECT client;
+    GetClientRect(h, &client);
+    ASSERT_EQ(PixelsToTwips(client.right, dpi), 6855);
+    ExpectLayout(*main, designed, dpi);
+
+    ASSERT_TRUE(SetClientTwips(h, 9000, 6000, dpi));
+    ExpectLayout(*main, {{140, 500, 7500, 5350}, 7900, 6580}, dpi);
+    // Lower than 650: the display has no height left, its width stays.
+    ASSERT_TRUE(SetClientTwips(h, 6855, 600, dpi));
+    ExpectLayout(*main, {{140, 500, 5355, 0}, 5755, 4435}, dpi);
+
     ASSERT_TRUE(SetClientTwips(h, 6855, 2895, dpi));
     ShowWindow(h, SW_MINIMIZE);
     Pump(20);
     ASSERT_TRUE(IsIconic(h));
     ExpectLayout(*main, {{140, 500, 0, 0}, -1100, 0}, dpi);
-
     ShowWindow(h, SW_RESTORE);
     Pump(20);
-    ExpectLayout(*main, {{140, 500, 5355, 2245}, 5755, 4435}, dpi);
+    ExpectLayout(*main, designed, dpi);
 }
 
-TEST_F(WindowLayout, AnotherDpiScalesControlsAndFonts) {
+// 144 DPI makes a pixel exactly 10 twips; the system keeps a window at least about 108
+// pixels wide inside, so client areas below 1500 twips need a higher DPI.
+TEST_F(WindowLayout, AnotherDpiScalesControlsAndFontsAndNarrowAreasClamp) {
     auto main = StartMain();
     ASSERT_TRUE(main);
     HWND h = main->hwnd();
@@ -166,29 +131,36 @@ TEST_F(WindowLayout, AnotherDpiScalesControlsAndFonts) {
     const LONG statusFont = FontHeight(main->Control(IDC_LABEL1));
     EXPECT_EQ(buttonFont, -MulDivRound(9, start, 72));
 
-    RECT before;
-    GetWindowRect(h, &before);
+    const RECT before = WindowRect(h);
     ChangeDpi(h, start, 144);
-    RECT after;
-    GetWindowRect(h, &after);
+    const RECT after = WindowRect(h);
     EXPECT_EQ(after.right - after.left, MulDiv(before.right - before.left, 144, start))
         << "the window takes the suggested size";
-
-    // Pixels at 144 DPI: 120, 100, 735, 255 twips are 12, 10, 73.5 and 25.5 pixels.
-    RECT label;
-    GetWindowRect(main->Control(IDC_LABEL2), &label);
+    // 120, 100, 735, 255 twips are 12, 10, 73.5 and 25.5 pixels.
+    RECT label = WindowRect(main->Control(IDC_LABEL2));
     MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&label), 2);
-    EXPECT_EQ(label.left, 12);
-    EXPECT_EQ(label.top, 10);
-    EXPECT_EQ(label.right - label.left, 74);
-    EXPECT_EQ(label.bottom - label.top, 26);
-    ASSERT_TRUE(SetClientTwips(h, 6850, 2890, 144));
-    ExpectLayout(*main, {{140, 500, 5350, 2240}, 5750, 4430}, 144);
-
+    EXPECT_EQ(std::tuple(label.left, label.top, label.right - label.left, label.bottom - label.top),
+              std::tuple(12, 10, 74, 26));
     EXPECT_EQ(FontHeight(main->Control(IDC_COMMAND3)), -18) << "9 points at 144 DPI";
     EXPECT_EQ(FontHeight(main->Control(IDC_LABEL1)), -20) << "9.8 points, bold";
     EXPECT_EQ(FontHeight(main->Control(IDC_TEXT1)), -18);
     EXPECT_NE(FontHeight(main->Control(IDC_LABEL1)), statusFont);
+
+    const struct {
+        int width;
+        Expected e;
+    } cases[] = {
+        {6850, {{140, 500, 5350, 2350}, 5750, 4430}},
+        {2500, {{140, 500, 1000, 2350}, 1400, 80}},  // insert box 1000 - 920
+        {2000, {{140, 500, 500, 2350}, 900, 0}},     // narrower than 2420: no insert box
+        {1400, {{140, 500, 0, 2350}, 300, 0}},       // narrower than 1500: no display
+        {1080, {{140, 500, 0, 2350}, -20, 0}},       // narrower than 1100: buttons cut off
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        ASSERT_TRUE(SetClientTwips(h, c.width, 3000, 144));
+        ExpectLayout(*main, c.e, 144);
+    }
 
     // And back: the designed sizes at the first DPI again.
     ChangeDpi(h, 144, start);

@@ -4,15 +4,15 @@
 
 #include <richedit.h>
 
+#include <tuple>
+
 #include "bookmarks/bookmark_window_win.h"
 #include "filesearch/file_search_window_win.h"
+#include "follow_helpers.h"
 #include "harness.h"
 
 namespace zr::test {
 namespace {
-
-constexpr wchar_t kWrapOffCaption[] = L"横スクロール非表示(&V)";  // lines run on; choosing wraps
-constexpr wchar_t kWrapOnCaption[] = L"横スクロール表示(&V)";
 
 constexpr int kLines = 120;
 
@@ -20,8 +20,7 @@ constexpr int kLines = 120;
 void FillDisplay(HWND display) {
     std::wstring text;
     for (int i = 0; i < kLines; ++i) {
-        text += L"line " + std::to_wstring(i);
-        if (i % 10 == 0) text += L" " + std::wstring(300, L'x');
+        text += L"line " + std::to_wstring(i) + (i % 10 ? L"" : L" " + std::wstring(300, L'x'));
         text += L"\r";
     }
     SendMessageW(display, EM_SETSEL, -1, -1);
@@ -32,22 +31,11 @@ LONG LineCount(HWND display) {
     return static_cast<LONG>(SendMessageW(display, EM_GETLINECOUNT, 0, 0));
 }
 
-LONG TextLength(HWND display) {
-    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    return static_cast<LONG>(
-        SendMessageW(display, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
-}
-
-// The user scrolls back to the start and clicks into the first line.
-void ScrollToTop(HWND display) {
-    SendMessageW(display, EM_SETSEL, 0, 0);
-    SendMessageW(display, WM_VSCROLL, SB_TOP, 0);
-}
-
-::testing::AssertionResult CaretAndViewAtEnd(HWND display) {
+::testing::AssertionResult CaretAndViewAtEnd(MainWindow& main) {
+    HWND display = main.Control(IDC_RICHTEXT);
     CHARRANGE sel{};
     SendMessageW(display, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
-    const LONG end = TextLength(display);
+    const auto end = static_cast<LONG>(DisplayLength(main));
     if (sel.cpMin != end || sel.cpMax != end) {
         return ::testing::AssertionFailure()
                << "selection " << sel.cpMin << "-" << sel.cpMax << ", text ends at " << end;
@@ -68,116 +56,83 @@ void ScrollToTop(HWND display) {
     return ::testing::AssertionSuccess();
 }
 
-class ViewToggles : public ::testing::Test {
-  protected:
-    void SetUp() override { ClearConfig(); }
-    void TearDown() override { ClearConfig(); }
-    ScriptedUi ui;
-};
+using ViewToggles = ConfigTest;
 
+// From either start state ("Load Right Scroll" off or on), each choice switches wrapping,
+// names the next switch, and shows the end of the text even when the user had scrolled up.
 TEST_F(ViewToggles, WrapSwitchesBackAndForthAndShowsTheEndEachTime) {
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    HWND h = main->hwnd();
-    HWND display = main->Control(IDC_RICHTEXT);
-    FillDisplay(display);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), kWrapOffCaption);
-    const LONG unwrapped = LineCount(display);
-    EXPECT_LE(unwrapped, kLines + 1) << "at start long lines do not wrap";
-
-    ScrollToTop(display);
-    ASSERT_EQ(SendMessageW(display, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
-    ChooseMenu(h, IDM_RSCROLL);
-    EXPECT_TRUE(main->WrapLines());
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), kWrapOnCaption);
-    EXPECT_GT(LineCount(display), unwrapped + kLines / 10) << "every long line wraps";
-    EXPECT_TRUE(CaretAndViewAtEnd(display));
-
-    ScrollToTop(display);
-    ChooseMenu(h, IDM_RSCROLL);
-    EXPECT_FALSE(main->WrapLines());
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), kWrapOffCaption);
-    EXPECT_EQ(LineCount(display), unwrapped);
-    EXPECT_TRUE(CaretAndViewAtEnd(display));
-
-    ChooseMenu(h, IDM_RSCROLL);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), kWrapOnCaption);
-    EXPECT_GT(LineCount(display), unwrapped);
+    for (const bool loadWrapped : {false, true}) {
+        SCOPED_TRACE(loadWrapped ? "Load Right Scroll on" : "Load Right Scroll off");
+        WriteDword(L"Load Right Scroll", loadWrapped);
+        auto main = StartMain();
+        ASSERT_TRUE(main);
+        HWND display = main->Control(IDC_RICHTEXT);
+        FillDisplay(display);
+        bool wrapped = loadWrapped;
+        for (int choice = 0; choice <= 3; ++choice) {
+            EXPECT_EQ(main->WrapLines(), wrapped);
+            EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL),
+                      wrapped ? L"横スクロール表示(&V)" : L"横スクロール非表示(&V)");
+            if (wrapped) {
+                EXPECT_GT(LineCount(display), kLines + 1 + kLines / 10) << "every long line wraps";
+            } else {
+                EXPECT_LE(LineCount(display), kLines + 1) << "long lines do not wrap";
+            }
+            if (choice == 3) break;
+            // The user scrolls back to the start and clicks into the first line.
+            SendMessageW(display, EM_SETSEL, 0, 0);
+            SendMessageW(display, WM_VSCROLL, SB_TOP, 0);
+            ASSERT_EQ(SendMessageW(display, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+            ChooseMenu(main->hwnd(), IDM_RSCROLL);
+            wrapped = !wrapped;
+            EXPECT_TRUE(CaretAndViewAtEnd(*main));
+        }
+    }
 }
 
-TEST_F(ViewToggles, LoadRightScrollStartsWrapped) {
-    WriteDword(L"Load Right Scroll", 1);
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    HWND display = main->Control(IDC_RICHTEXT);
-    FillDisplay(display);
-    EXPECT_TRUE(main->WrapLines());
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), kWrapOnCaption);
-    const LONG wrapped = LineCount(display);
-    EXPECT_GT(wrapped, kLines + kLines / 10);
-
-    ChooseMenu(main->hwnd(), IDM_RSCROLL);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), kWrapOffCaption);
-    EXPECT_LT(LineCount(display), wrapped);
+// The caption, the switch, and the topmost state of the main window, the bookmark window
+// and the file search window.
+using TopState = std::tuple<std::wstring, int, bool, bool, bool>;
+TopState TopmostState(MainWindow& main) {
+    return {MenuCaption(main.MenuBar(), IDM_WINPOS), main.TopMost(), IsTopMost(main.hwnd()),
+            IsTopMost(main.Bookmarks().hwnd()), IsTopMost(main.FileSearch().hwnd())};
 }
+constexpr wchar_t kFirstOn[] = L"手前に表示 ON(&T)";
+constexpr wchar_t kOn[] = L"常に手前に表示 ON(&T)";
+constexpr wchar_t kOff[] = L"常に手前に表示 OFF(&T)";
 
 TEST_F(ViewToggles, WinposSwitchesTopmostOfTheMainAndVisibleSideWindows) {
     auto main = StartMain();
     ASSERT_TRUE(main);
     HWND h = main->hwnd();
-    HWND bookmarks = main->Bookmarks().hwnd();
-    HWND search = main->FileSearch().hwnd();
-    ShowWindow(bookmarks, SW_SHOWNOACTIVATE);
-    ASSERT_FALSE(IsWindowVisible(search));
-
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"手前に表示 ON(&T)");
-    EXPECT_FALSE(IsTopMost(h));
-    EXPECT_EQ(main->TopMost(), 0);
-
+    ChooseMenu(h, IDM_BOOKMARK);
+    EXPECT_EQ(TopmostState(*main), TopState(kFirstOn, 0, false, false, false));
     ChooseMenu(h, IDM_WINPOS);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"常に手前に表示 OFF(&T)");
-    EXPECT_TRUE(IsTopMost(h));
-    EXPECT_EQ(main->TopMost(), 1);
-    EXPECT_TRUE(IsTopMost(bookmarks));
-    EXPECT_FALSE(IsTopMost(search)) << "a hidden side window is left as it is";
-    EXPECT_FALSE(IsWindowVisible(search));
-
-    // Shown later, it keeps the state it had.
-    ShowWindow(search, SW_SHOWNOACTIVATE);
-    EXPECT_FALSE(IsTopMost(search));
-
+    EXPECT_EQ(TopmostState(*main), TopState(kOff, 1, true, true, false))
+        << "a hidden side window is left as it is";
+    EXPECT_FALSE(main->FileSearch().visible());
+    ChooseMenu(h, IDM_FILESEARCH);
+    EXPECT_EQ(TopmostState(*main), TopState(kOff, 1, true, true, true))
+        << "shown while on, it joins the others";
     ChooseMenu(h, IDM_WINPOS);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"常に手前に表示 ON(&T)");
-    EXPECT_FALSE(IsTopMost(h));
-    EXPECT_EQ(main->TopMost(), 0);
-    EXPECT_FALSE(IsTopMost(bookmarks));
-    EXPECT_FALSE(IsTopMost(search));
-
+    EXPECT_EQ(TopmostState(*main), TopState(kOn, 0, false, false, false));
     ChooseMenu(h, IDM_WINPOS);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"常に手前に表示 OFF(&T)");
-    EXPECT_TRUE(IsTopMost(h));
-    EXPECT_TRUE(IsTopMost(bookmarks));
-    EXPECT_TRUE(IsTopMost(search)) << "visible now, so it follows";
+    EXPECT_EQ(TopmostState(*main), TopState(kOff, 1, true, true, true));
 
     // Hidden while on: switching off neither releases nor shows it.
-    ShowWindow(bookmarks, SW_HIDE);
+    ChooseMenu(h, IDM_BOOKMARK);
     ChooseMenu(h, IDM_WINPOS);
-    EXPECT_FALSE(IsTopMost(search));
-    EXPECT_TRUE(IsTopMost(bookmarks));
-    EXPECT_FALSE(IsWindowVisible(bookmarks));
+    EXPECT_EQ(TopmostState(*main), TopState(kOn, 0, false, true, false));
+    EXPECT_FALSE(main->Bookmarks().visible());
 }
 
 TEST_F(ViewToggles, LoadWindowProcStartsTopmost) {
     WriteDword(L"Load Window Proc", 1);
     auto main = StartMain();
     ASSERT_TRUE(main);
-    EXPECT_TRUE(IsTopMost(main->hwnd()));
-    EXPECT_EQ(main->TopMost(), 1);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"常に手前に表示 OFF(&T)");
-
+    EXPECT_EQ(TopmostState(*main), TopState(kOff, 1, true, false, false));
     ChooseMenu(main->hwnd(), IDM_WINPOS);
-    EXPECT_FALSE(IsTopMost(main->hwnd()));
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"常に手前に表示 ON(&T)");
+    EXPECT_EQ(TopmostState(*main), TopState(kOn, 0, false, false, false));
 }
 
 }  // namespace
