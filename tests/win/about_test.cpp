@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "about/about_window_win.h"
 #include "bookmarks/bookmark_window_win.h"
 #include "filesearch/file_search_window_win.h"
@@ -10,38 +12,29 @@
 namespace zr::test {
 namespace {
 
-class AboutBoxTest : public ::testing::Test {
-  protected:
-    void SetUp() override { ClearConfig(); }
-    void TearDown() override { ClearConfig(); }
-    static std::wstring Label(MainWindow& main) {
-        return Text(main.About()->Control(IDC_ABOUT_LABEL1));
-    }
-    ScriptedUi ui;
-};
+constexpr wchar_t kVersionLine[] = L"Zororuv - Version 1.00";
+
+using AboutBoxTest = ConfigTest;
 
 TEST_F(AboutBoxTest, ShowsTheVersionRecordOnTopWithCloseFocused) {
     // The test program carries the program's own version record: 1, 0, 0.
     const std::optional<ProgramVersion> version = ReadOwnVersion();
     ASSERT_TRUE(version);
-    EXPECT_EQ(version->major, 1);
-    EXPECT_EQ(version->minor, 0);
-    EXPECT_EQ(version->revision, 0);
+    EXPECT_EQ(std::tuple(version->major, version->minor, version->revision), std::tuple(1, 0, 0));
 
     auto main = StartMain();
     ASSERT_TRUE(main);
-    EXPECT_EQ(main->About(), nullptr) << "made on first use only";
     ChooseMenu(main->hwnd(), IDM_VER);
     Pump();
     AboutWindow* about = main->About();
     ASSERT_TRUE(about && about->visible());
     EXPECT_EQ(Text(about->hwnd()), L"バージョン情報");
-    EXPECT_EQ(Label(*main), L"Zororuv - Version 1.00");
+    EXPECT_EQ(Text(about->Control(IDC_ABOUT_LABEL1)), kVersionLine);
     EXPECT_EQ(Text(about->Control(IDC_ABOUT_COMMAND1)), L"閉じる");
     EXPECT_NE(SendMessageW(about->Control(IDC_PICTURE1), STM_GETICON, 0, 0), 0);
     EXPECT_EQ(GetFocus(), about->Control(IDC_ABOUT_COMMAND1));
-    const LONG_PTR ex = GetWindowLongPtrW(about->hwnd(), GWL_EXSTYLE);
-    EXPECT_TRUE(ex & WS_EX_TOOLWINDOW) << "not in the taskbar";
+    EXPECT_TRUE(GetWindowLongPtrW(about->hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW)
+        << "not in the taskbar";
     EXPECT_EQ(GetWindow(about->hwnd(), GW_OWNER), nullptr);
 
     // Topmost by itself: the main window's own switch does not touch it.
@@ -53,34 +46,28 @@ TEST_F(AboutBoxTest, ShowsTheVersionRecordOnTopWithCloseFocused) {
     EXPECT_TRUE(IsTopMost(about->hwnd()));
 }
 
+// Whichever way it was closed, or when chosen again while open, there is one box with the
+// version once.
 TEST_F(AboutBoxTest, ReopeningNeverDoublesTheVersion) {
     auto main = StartMain();
     ASSERT_TRUE(main);
-    HWND h = main->hwnd();
-    ChooseMenu(h, IDM_VER);
-    ChooseMenu(h, IDM_VER);
-    EXPECT_EQ(CountOwnWindows(L"ZororuvAbout"), 1);
-    EXPECT_EQ(Label(*main), L"Zororuv - Version 1.00");
-    EXPECT_TRUE(IsTopMost(main->About()->hwnd()));
-
-    Click(main->About()->hwnd(), IDC_ABOUT_COMMAND1);
-    EXPECT_FALSE(main->About()->exists());
-    EXPECT_EQ(CountOwnWindows(L"ZororuvAbout"), 0);
-    ChooseMenu(h, IDM_VER);
-    EXPECT_EQ(Label(*main), L"Zororuv - Version 1.00");
-
-    SendMessageW(main->About()->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(main->About()->exists());
-    ChooseMenu(h, IDM_VER);
-    EXPECT_EQ(Label(*main), L"Zororuv - Version 1.00");
-    EXPECT_TRUE(main->About()->visible());
-
-    // Enter presses the focused close button, as the program's message loop passes it on.
-    HWND close = main->About()->Control(IDC_ABOUT_COMMAND1);
-    ASSERT_EQ(GetFocus(), close);
-    MSG msg{close, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-    EXPECT_TRUE(IsDialogMessageW(main->About()->hwnd(), &msg));
-    EXPECT_FALSE(main->About()->exists());
+    const std::pair<const char*, std::function<void(AboutWindow&)>> closes[] = {
+        {"閉じる", [](AboutWindow& a) { Click(a.hwnd(), IDC_ABOUT_COMMAND1); }},
+        {"close box", [](AboutWindow& a) { SendMessageW(a.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Enter",
+         [](AboutWindow& a) { EXPECT_TRUE(PressEnter(a.hwnd(), a.Control(IDC_ABOUT_COMMAND1))); }}};
+    for (const auto& [how, close] : closes) {
+        SCOPED_TRACE(how);
+        ChooseMenu(main->hwnd(), IDM_VER);
+        ChooseMenu(main->hwnd(), IDM_VER);
+        EXPECT_EQ(CountOwnWindows(L"ZororuvAbout"), 1);
+        EXPECT_EQ(Text(main->About()->Control(IDC_ABOUT_LABEL1)), kVersionLine);
+        EXPECT_TRUE(main->About()->visible());
+        EXPECT_TRUE(IsTopMost(main->About()->hwnd()));
+        close(*main->About());
+        EXPECT_FALSE(main->About()->exists());
+        EXPECT_EQ(CountOwnWindows(L"ZororuvAbout"), 0);
+    }
 }
 
 TEST_F(AboutBoxTest, MainWindowKeepsFollowingWhileItIsOpen) {
@@ -102,14 +89,16 @@ TEST_F(AboutBoxTest, MainWindowKeepsFollowingWhileItIsOpen) {
     EXPECT_TRUE(main->About()->visible());
 }
 
-TEST_F(AboutBoxTest, ClosingTheMainWindowClosesIt) {
+TEST_F(AboutBoxTest, ClosingTheMainWindowClosesItAndTheSideWindows) {
     auto main = StartMain();
     ASSERT_TRUE(main);
     ChooseMenu(main->hwnd(), IDM_VER);
-    ASSERT_NE(FindOwnWindow(L"ZororuvAbout"), nullptr);
+    ChooseMenu(main->hwnd(), IDM_BOOKMARK);
+    const wchar_t* classes[] = {L"ZororuvAbout", L"ZororuvBookmarks", L"ZororuvFileSearch"};
+    for (const wchar_t* name : classes) ASSERT_EQ(CountOwnWindows(name), 1) << name;
     SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(main->exists());
-    EXPECT_EQ(FindOwnWindow(L"ZororuvAbout"), nullptr);
+    for (const wchar_t* name : classes) EXPECT_EQ(CountOwnWindows(name), 0) << name;
 }
 
 TEST_F(AboutBoxTest, EveryWindowButTheAboutBoxCarriesTheProgramIcon) {
@@ -129,35 +118,6 @@ TEST_F(AboutBoxTest, EveryWindowButTheAboutBoxCarriesTheProgramIcon) {
     EXPECT_EQ(SendMessageW(about, WM_GETICON, ICON_BIG, 0), 0);
 }
 
-struct ProcessWindow {
-    DWORD pid;
-    const wchar_t* className;
-    HWND found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM lp) {
-    auto* search = reinterpret_cast<ProcessWindow*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid == search->pid && wcscmp(name, search->className) == 0 && IsWindowVisible(hwnd)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForWindow(DWORD pid, const wchar_t* className) {
-    for (int i = 0; i < 300; ++i) {
-        ProcessWindow search{pid, className, nullptr};
-        EnumWindows(FindProcessWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
-        Pump(50);
-    }
-    return nullptr;
-}
-
 // The program itself, as a separate process: closing its window ends it, About box or not.
 TEST(AboutProgram, ProgramEndsWhenItsWindowClosesWithTheAboutBoxOpen) {
     ClearConfig();
@@ -171,13 +131,16 @@ TEST(AboutProgram, ProgramEndsWhenItsWindowClosesWithTheAboutBoxOpen) {
                                &si, &pi));
     UniqueKernel process(pi.hProcess);
     UniqueKernel thread(pi.hThread);
+    HWND main = nullptr, about = nullptr;
+    const auto shown = [&](HWND& found, const wchar_t* className) {
+        return PumpUntil([&] { return (found = FindShownWindow(pi.dwProcessId, className)); },
+                         15000);
+    };
 
-    HWND main = WaitForWindow(pi.dwProcessId, L"ZororuvMain");
-    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(shown(main, L"ZororuvMain"));
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_VER, 0), 0);
-    HWND about = WaitForWindow(pi.dwProcessId, L"ZororuvAbout");
-    ASSERT_NE(about, nullptr);
-    EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_LABEL1)), L"Zororuv - Version 1.00");
+    ASSERT_TRUE(shown(about, L"ZororuvAbout"));
+    EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_LABEL1)), kVersionLine);
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     const DWORD waited = WaitForSingleObject(process.get(), 15000);

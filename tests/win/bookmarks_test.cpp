@@ -10,21 +10,17 @@ namespace {
 
 using Items = std::vector<std::wstring>;
 
-class BookmarkWindowTest : public ::testing::Test {
+class BookmarkWindowTest : public ConfigTest {
   protected:
-    void SetUp() override { ClearConfig(); }
-    void TearDown() override { ClearConfig(); }
-
     // The main window with its bookmark window shown from the View menu.
     std::unique_ptr<MainWindow> StartWithBookmarks() {
         auto main = StartMain();
         if (main) ChooseMenu(main->hwnd(), IDM_BOOKMARK);
         return main;
     }
-    std::wstring File(const std::wstring& name, const std::string& bytes = "line\r\n") {
-        const std::wstring path = dir.path(name);
-        WriteFileBytes(path, bytes);
-        return path;
+    std::wstring File(const std::wstring& name) {
+        WriteFileBytes(dir.path(name), "line\r\n");
+        return dir.path(name);
     }
     static Items Paths(MainWindow& main) {
         return ListItems(main.Bookmarks().Control(IDC_LSTFILELIST));
@@ -32,9 +28,31 @@ class BookmarkWindowTest : public ::testing::Test {
     static Items Names(MainWindow& main) {
         return ListItems(main.Bookmarks().Control(IDC_LSTFILENMLIST));
     }
-    static void Close(MainWindow& main) { SendMessageW(main.hwnd(), WM_CLOSE, 0, 0); }
-
-    ScriptedUi ui;
+    // A stored list as an earlier run left it; "" leaves that value out.
+    static void Seed(const Items& paths) {
+        WriteDword(L"Book Mark Count", static_cast<DWORD>(paths.size()));
+        for (size_t i = 0; i < paths.size(); ++i) {
+            if (!paths[i].empty()) WriteString(ValueName(i + 1).c_str(), paths[i]);
+        }
+    }
+    // "Book Mark List1" to "Book Mark List5"; "-" where there is no value.
+    static Items StoredValues() {
+        Items values;
+        for (size_t i = 1; i <= 5; ++i)
+            values.push_back(ReadString(ValueName(i).c_str()).value_or(L"-"));
+        return values;
+    }
+    static std::wstring ValueName(size_t i) { return L"Book Mark List" + std::to_wstring(i); }
+    // A start, "削除" on the entries at these positions in turn, and the program's close.
+    static void DeleteAndClose(const std::vector<int>& positions) {
+        auto main = StartMain();
+        HWND list = main->Bookmarks().Control(IDC_LSTFILELIST);
+        for (int position : positions) {
+            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(position), 0);
+            Click(main->Bookmarks().hwnd(), IDC_CMDDELLIST);
+        }
+        SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);
+    }
     TempDir dir;
 };
 
@@ -43,9 +61,8 @@ TEST_F(BookmarkWindowTest, AddButtonTakesTheDialogsPathAndRefusesExecutables) {
     const std::wstring upper = File(L"TOOL.EXE");
     auto main = StartWithBookmarks();
     ASSERT_TRUE(main);
-    HWND bm = main->Bookmarks().hwnd();
     ui.openAnswers = {log, L"", dir.path(L"run.exe"), upper, log};
-    for (int i = 0; i < 5; ++i) Click(bm, IDC_CMDADDLIST);
+    for (int i = 0; i < 5; ++i) Click(main->Bookmarks().hwnd(), IDC_CMDADDLIST);
 
     EXPECT_EQ(ui.openPatterns, Items(5, L"*.*"));
     ASSERT_EQ(ui.messages.size(), 1u) << "the cancel says nothing, the executable is refused";
@@ -56,108 +73,87 @@ TEST_F(BookmarkWindowTest, AddButtonTakesTheDialogsPathAndRefusesExecutables) {
     // Upper-case EXE passes and the same file twice gives two entries.
     EXPECT_EQ(Paths(*main), (Items{log, upper, log}));
     EXPECT_EQ(Names(*main), (Items{L"app.log", L"TOOL.EXE", L"app.log"}));
-
-    // The three letters need no dot before them; the text after a NUL does not count.
-    using namespace std::string_literals;
-    main->Bookmarks().AddList(dir.path(L"runexe"));
-    main->Bookmarks().AddList(log + L"\0\0\0"s);
-    EXPECT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(Paths(*main), (Items{log, upper, log, log}));
 }
 
 TEST_F(BookmarkWindowTest, FileNameEntryIsEmptyUnlessAnOrdinaryFileIsFound) {
     const std::wstring plain = File(L"日本語のログ.txt");
     const std::wstring hidden = File(L"hidden.log");
     SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
-    const std::wstring missing = dir.path(L"missing.log");
+    const Items paths = {plain, hidden, dir.path(L"missing.log"), dir.dir(), L"Q:\\gone.log"};
     auto main = StartWithBookmarks();
     ASSERT_TRUE(main);
-    for (const auto& path : {plain, hidden, missing, dir.dir(), std::wstring(L"Q:\\gone.log")}) {
-        main->Bookmarks().AddList(path);
-    }
-    EXPECT_EQ(Paths(*main), (Items{plain, hidden, missing, dir.dir(), L"Q:\\gone.log"}));
+    for (const auto& path : paths) main->Bookmarks().AddList(path);
+    EXPECT_EQ(Paths(*main), paths);
     EXPECT_EQ(Names(*main), (Items{L"日本語のログ.txt", L"", L"", L"", L""}));
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(BookmarkWindowTest, NamesOnlyViewAndDoubleClickOpenTheFullPath) {
-    const std::wstring a = File(L"a.log");
-    const std::wstring b = File(L"b.log");
-    auto main = StartWithBookmarks();
-    ASSERT_TRUE(main);
-    BookmarkWindow& bm = main->Bookmarks();
-    bm.AddList(a);
-    bm.AddList(b);
-    HWND paths = bm.Control(IDC_LSTFILELIST);
-    HWND names = bm.Control(IDC_LSTFILENMLIST);
-    EXPECT_TRUE(HasVisibleStyle(paths));
-    EXPECT_FALSE(HasVisibleStyle(names));
-
-    MouseClick(bm.Control(IDC_CKLISTVIEW));
-    EXPECT_TRUE(IsChecked(bm.hwnd(), IDC_CKLISTVIEW));
-    EXPECT_FALSE(HasVisibleStyle(paths));
-    EXPECT_TRUE(HasVisibleStyle(names));
-    DoubleClickItem(names, 1);
-    EXPECT_EQ(main->FilePath(), b);
-    EXPECT_EQ(Text(main->hwnd()), L"b.log");
-
-    MouseClick(bm.Control(IDC_CKLISTVIEW));
-    EXPECT_TRUE(HasVisibleStyle(paths));
-    EXPECT_FALSE(HasVisibleStyle(names));
-    DoubleClickItem(paths, 0);
-    EXPECT_EQ(main->FilePath(), a);
-
-    // Enter on the list does the same, as the program's message loop passes it on.
-    SendMessageW(paths, LB_SETCURSEL, 1, 0);
-    SetFocus(paths);
-    MSG msg{paths, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-    EXPECT_TRUE(IsDialogMessageW(bm.hwnd(), &msg));
-    EXPECT_EQ(main->FilePath(), b);
-    EXPECT_TRUE(ui.openPatterns.empty());
-}
-
-TEST_F(BookmarkWindowTest, DoubleClickWithNothingSelectedDoesNothing) {
-    const std::wstring a = File(L"a.log");
-    auto main = StartWithBookmarks();
-    ASSERT_TRUE(main);
-    BookmarkWindow& bm = main->Bookmarks();
-    bm.AddList(a);
-    for (int id : {IDC_LSTFILELIST, IDC_LSTFILENMLIST}) {
-        if (id == IDC_LSTFILENMLIST) MouseClick(bm.Control(IDC_CKLISTVIEW));
-        HWND list = bm.Control(id);
-        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        SendMessageW(bm.hwnd(), WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
-                     reinterpret_cast<LPARAM>(list));
-    }
-    // Reaching the main window with an empty path would have brought up the open dialog.
-    EXPECT_TRUE(ui.openPatterns.empty());
-    EXPECT_EQ(main->FilePath(), L"");
-    EXPECT_EQ(Text(main->hwnd()), L"Zororuv");
-}
-
-TEST_F(BookmarkWindowTest, DeleteRemovesTheSelectedEntryFromBothLists) {
+// In either view only the shown list's selection counts: nothing selected there, a
+// double-click and "削除" do nothing; else the double-click opens the full path and "削除"
+// takes the entry out of both lists.
+TEST_F(BookmarkWindowTest, EitherViewOpensAndDeletesWhatIsSelectedInIt) {
     const std::wstring a = File(L"a.log"), b = File(L"b.log"), c = File(L"c.log");
     auto main = StartWithBookmarks();
     ASSERT_TRUE(main);
     BookmarkWindow& bm = main->Bookmarks();
-    for (const auto& p : {a, b, c}) bm.AddList(p);
+    for (const auto& p : {a, b, c, a}) bm.AddList(p);
+    for (const bool namesView : {false, true}) {
+        SCOPED_TRACE(namesView ? "names view" : "paths view");
+        if (namesView) MouseClick(bm.Control(IDC_CKLISTVIEW));
+        EXPECT_EQ(IsChecked(bm.hwnd(), IDC_CKLISTVIEW), namesView);
+        const int id = namesView ? IDC_LSTFILENMLIST : IDC_LSTFILELIST;
+        HWND shown = bm.Control(id);
+        HWND other = bm.Control(namesView ? IDC_LSTFILELIST : IDC_LSTFILENMLIST);
+        EXPECT_TRUE(HasVisibleStyle(shown));
+        EXPECT_FALSE(HasVisibleStyle(other));
 
-    Click(bm.hwnd(), IDC_CMDDELLIST);
-    EXPECT_EQ(Paths(*main), (Items{a, b, c})) << "nothing selected, nothing deleted";
+        const Items before = Paths(*main);
+        const std::wstring opened = main->FilePath();
+        SendMessageW(shown, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageW(other, LB_SETCURSEL, 0, 0);
+        SendMessageW(bm.hwnd(), WM_COMMAND, MAKEWPARAM(id, LBN_DBLCLK),
+                     reinterpret_cast<LPARAM>(shown));
+        Click(bm.hwnd(), IDC_CMDDELLIST);
+        EXPECT_EQ(Paths(*main), before);
+        EXPECT_EQ(main->FilePath(), opened);
 
-    SendMessageW(bm.Control(IDC_LSTFILELIST), LB_SETCURSEL, 1, 0);
-    Click(bm.hwnd(), IDC_CMDDELLIST);
-    EXPECT_EQ(Paths(*main), (Items{a, c}));
-    EXPECT_EQ(Names(*main), (Items{L"a.log", L"c.log"}));
+        DoubleClickItem(shown, 1);
+        EXPECT_EQ(main->FilePath(), before[1]);
+        EXPECT_EQ(Text(main->hwnd()), before[1].substr(before[1].rfind(L'\\') + 1));
+        Click(bm.hwnd(), IDC_CMDDELLIST);
+    }
+    EXPECT_EQ(Paths(*main), (Items{a, a}));
+    EXPECT_EQ(Names(*main), (Items{L"a.log", L"a.log"}));
 
-    // In the names view the names list's selection counts, not the hidden list's.
-    SendMessageW(bm.Control(IDC_LSTFILELIST), LB_SETCURSEL, 1, 0);
-    MouseClick(bm.Control(IDC_CKLISTVIEW));
+    // Enter on the list opens the selected entry, as the program's message loop passes it on.
     SendMessageW(bm.Control(IDC_LSTFILENMLIST), LB_SETCURSEL, 0, 0);
-    Click(bm.hwnd(), IDC_CMDDELLIST);
-    EXPECT_EQ(Paths(*main), Items{c});
-    EXPECT_EQ(Names(*main), Items{L"c.log"});
+    EXPECT_TRUE(PressEnter(bm.hwnd(), bm.Control(IDC_LSTFILENMLIST)));
+    EXPECT_EQ(main->FilePath(), a);
+    // An empty path reaching the main window would have brought up the open dialog.
+    EXPECT_TRUE(ui.openPatterns.empty());
     EXPECT_FALSE(ValueExists(L"Book Mark Count")) << "deleting alone stores nothing";
+}
+
+TEST_F(BookmarkWindowTest, CloseBoxStoresTheListAndTheNextMoveBringsItBack) {
+    const std::wstring a = File(L"a.log");
+    auto main = StartWithBookmarks();
+    ASSERT_TRUE(main);
+    main->Bookmarks().AddList(a);
+    MouseClick(main->Bookmarks().Control(IDC_CKLISTVIEW));
+    HWND bm = main->Bookmarks().hwnd();
+    SendMessageW(bm, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(IsWindow(bm));
+    EXPECT_EQ(ReadDword(L"Book Mark Count"), 1u);
+    EXPECT_EQ(StoredValues(), (Items{a, L"-", L"-", L"-", L"-"}));
+
+    // Back hidden, with the list read back and the full-path view.
+    const RECT r = WindowRect(main->hwnd());
+    MoveWindowTo(main->hwnd(), r.left + 20, r.top + 20);
+    ASSERT_TRUE(main->Bookmarks().exists());
+    EXPECT_FALSE(main->Bookmarks().visible());
+    EXPECT_EQ(Paths(*main), Items{a});
+    EXPECT_FALSE(IsChecked(main->Bookmarks().hwnd(), IDC_CKLISTVIEW));
+    EXPECT_TRUE(HasVisibleStyle(main->Bookmarks().Control(IDC_LSTFILELIST)));
 }
 
 TEST_F(BookmarkWindowTest, ListIsStoredUnderNumberedValuesAndComesBackInOrder) {
@@ -166,103 +162,37 @@ TEST_F(BookmarkWindowTest, ListIsStoredUnderNumberedValuesAndComesBackInOrder) {
         auto main = StartWithBookmarks();
         ASSERT_TRUE(main);
         for (const auto& p : {b, a, b}) main->Bookmarks().AddList(p);
-        Close(*main);
+        SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);
         EXPECT_FALSE(main->exists());
     }
     EXPECT_EQ(ReadDword(L"Book Mark Count"), 3u);
-    EXPECT_EQ(ReadString(L"Book Mark List1"), b);
-    EXPECT_EQ(ReadString(L"Book Mark List2"), a);
-    EXPECT_EQ(ReadString(L"Book Mark List3"), b);
+    EXPECT_EQ(StoredValues(), (Items{b, a, b, L"-", L"-"}));
     EXPECT_FALSE(ValueExists(L"Book Mark List0"));
-    EXPECT_FALSE(ValueExists(L"Book Mark List4"));
-
     auto main = StartMain();
     ASSERT_TRUE(main);
     EXPECT_EQ(Paths(*main), (Items{b, a, b}));
     EXPECT_EQ(Names(*main), (Items{L"b.log", L"a.log", L"b.log"}));
 }
 
-TEST_F(BookmarkWindowTest, CloseBoxStoresTheListAndResetsTheViewItem) {
-    const std::wstring a = File(L"a.log");
-    auto main = StartWithBookmarks();
-    ASSERT_TRUE(main);
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_BOOKMARK), L"ブックマークの非表示(&B)");
-    main->Bookmarks().AddList(a);
-    MouseClick(main->Bookmarks().Control(IDC_CKLISTVIEW));
-    HWND bm = main->Bookmarks().hwnd();
-    SendMessageW(bm, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(IsWindow(bm));
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_BOOKMARK), L"ブックマークの表示(&B)");
-    EXPECT_EQ(ReadDword(L"Book Mark Count"), 1u);
-    EXPECT_EQ(ReadString(L"Book Mark List1"), a);
-
-    // The next move brings it back hidden, with the list read back and the full-path view.
-    RECT r;
-    GetWindowRect(main->hwnd(), &r);
-    SetWindowPos(main->hwnd(), nullptr, r.left + 20, r.top + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Pump();
-    ASSERT_TRUE(main->Bookmarks().exists());
-    EXPECT_FALSE(main->Bookmarks().visible());
-    EXPECT_EQ(Paths(*main), Items{a});
-    EXPECT_FALSE(IsChecked(main->Bookmarks().hwnd(), IDC_CKLISTVIEW));
-    EXPECT_TRUE(HasVisibleStyle(main->Bookmarks().Control(IDC_LSTFILELIST)));
-}
-
-TEST_F(BookmarkWindowTest, ShrinkingFromFiveToThreeWritesThreeAndLeavesFourAndFive) {
-    WriteDword(L"Book Mark Count", 5);
-    for (int i = 1; i <= 5; ++i) {
-        WriteString((L"Book Mark List" + std::to_wstring(i)).c_str(),
-                    L"C:\\logs\\" + std::to_wstring(i) + L".log");
-    }
-    {
-        auto main = StartMain();
-        ASSERT_TRUE(main);
-        HWND list = main->Bookmarks().Control(IDC_LSTFILELIST);
-        ASSERT_EQ(ListItems(list).size(), 5u);
-        for (int index : {3, 0}) {
-            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-            Click(main->Bookmarks().hwnd(), IDC_CMDDELLIST);
-        }
-        Close(*main);
-    }
+TEST_F(BookmarkWindowTest, ShrunkOrEmptiedListIsStoredAsItStands) {
+    Seed({L"C:\\1.log", L"C:\\2.log", L"C:\\3.log", L"C:\\4.log", L"C:\\5.log"});
+    DeleteAndClose({3, 0});
     EXPECT_EQ(ReadDword(L"Book Mark Count"), 3u);
-    EXPECT_EQ(ReadString(L"Book Mark List1"), L"C:\\logs\\2.log");
-    EXPECT_EQ(ReadString(L"Book Mark List2"), L"C:\\logs\\3.log");
-    EXPECT_EQ(ReadString(L"Book Mark List3"), L"C:\\logs\\5.log");
-    EXPECT_EQ(ReadString(L"Book Mark List4"), L"C:\\logs\\4.log");
-    EXPECT_EQ(ReadString(L"Book Mark List5"), L"C:\\logs\\5.log");
+    EXPECT_EQ(StoredValues(),
+              (Items{L"C:\\2.log", L"C:\\3.log", L"C:\\5.log", L"C:\\4.log", L"C:\\5.log"}))
+        << "values 4 and 5 are left";
+    EXPECT_EQ(Paths(*StartMain()), (Items{L"C:\\2.log", L"C:\\3.log", L"C:\\5.log"}));
 
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    EXPECT_EQ(Paths(*main), (Items{L"C:\\logs\\2.log", L"C:\\logs\\3.log", L"C:\\logs\\5.log"}));
-}
-
-TEST_F(BookmarkWindowTest, EmptiedListStaysEmptyAtTheNextStart) {
-    WriteDword(L"Book Mark Count", 2);
-    WriteString(L"Book Mark List1", L"C:\\a.log");
-    WriteString(L"Book Mark List2", L"C:\\b.log");
-    {
-        auto main = StartMain();
-        ASSERT_TRUE(main);
-        HWND list = main->Bookmarks().Control(IDC_LSTFILELIST);
-        for (int i = 0; i < 2; ++i) {
-            SendMessageW(list, LB_SETCURSEL, 0, 0);
-            Click(main->Bookmarks().hwnd(), IDC_CMDDELLIST);
-        }
-        ASSERT_TRUE(ListItems(list).empty());
-        Close(*main);
-    }
+    ClearConfig();
+    Seed({L"C:\\a.log", L"C:\\b.log"});
+    DeleteAndClose({0, 0});
     EXPECT_EQ(ReadDword(L"Book Mark Count"), 0u);
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    EXPECT_TRUE(Paths(*main).empty());
+    EXPECT_TRUE(Paths(*StartMain()).empty()) << "an emptied list stays empty";
 }
 
 TEST_F(BookmarkWindowTest, LoadingSkipsMissingValuesAndReadsLongOnesWhole) {
     const std::wstring longPath = L"C:\\" + std::wstring(400, L'長') + L"\\app.log";
-    WriteDword(L"Book Mark Count", 3);
-    WriteString(L"Book Mark List1", longPath);
-    WriteString(L"Book Mark List3", L"C:\\third.log");
+    Seed({longPath, L"", L"C:\\third.log"});
     auto main = StartMain();
     ASSERT_TRUE(main);
     EXPECT_EQ(Paths(*main), (Items{longPath, L"C:\\third.log"}));

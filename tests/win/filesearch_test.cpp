@@ -13,33 +13,32 @@ using Items = std::vector<std::wstring>;
 
 // A folder with logs, text files, a hidden file, an executable and a subfolder; the test
 // program's current folder while the window is made, so the lists start there.
-class FileSearchWindowTest : public ::testing::Test {
+class FileSearchWindowTest : public ConfigTest {
   protected:
     void SetUp() override {
-        ClearConfig();
-        for (const wchar_t* name : {L"a.log", L"b.txt", L"c.log", L"hidden.log", L"run.exe"}) {
+        ConfigTest::SetUp();
+        CreateDirectoryW(dir.path(L"sub").c_str(), nullptr);
+        CreateDirectoryW(dir.path(L"sub\\deeper").c_str(), nullptr);
+        for (const wchar_t* name : {L"a.log", L"b.txt", L"c.log", L"hidden.log", L"run.exe",
+                                    L"sub\\d.log", L"sub\\e.txt"}) {
             WriteFileBytes(dir.path(name), "line\r\n");
         }
         SetFileAttributesW(dir.path(L"hidden.log").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        CreateDirectoryW(dir.path(L"sub").c_str(), nullptr);
-        CreateDirectoryW(dir.path(L"sub\\deeper").c_str(), nullptr);
-        WriteFileBytes(dir.path(L"sub\\d.log"), "d\r\n");
-        WriteFileBytes(dir.path(L"sub\\e.txt"), "e\r\n");
     }
-    void TearDown() override { ClearConfig(); }
-
     std::unique_ptr<MainWindow> StartWithFileSearch() {
         auto main = StartMain();
         if (main) ChooseMenu(main->hwnd(), IDM_FILESEARCH);
         return main;
     }
     static Items Files(MainWindow& main) { return ListItems(main.FileSearch().Control(IDC_FILE1)); }
-    static void ChooseFolder(MainWindow& main, const std::wstring& path) {
+    static int FolderIndex(MainWindow& main, const std::wstring& path) {
         const auto& items = main.FileSearch().FolderItems();
         const auto it = std::find(items.begin(), items.end(), path);
-        ASSERT_NE(it, items.end())
-            << "no folder item for " << std::string(path.begin(), path.end());
-        DoubleClickItem(main.FileSearch().Control(IDC_DIR1), static_cast<int>(it - items.begin()));
+        EXPECT_NE(it, items.end()) << "no folder item for " << testing::PrintToString(path);
+        return static_cast<int>(it - items.begin());
+    }
+    static void ChooseFolder(MainWindow& main, const std::wstring& path) {
+        DoubleClickItem(main.FileSearch().Control(IDC_DIR1), FolderIndex(main, path));
     }
     static void DoubleClickFile(MainWindow& main, const std::wstring& name) {
         HWND files = main.FileSearch().Control(IDC_FILE1);
@@ -52,31 +51,46 @@ class FileSearchWindowTest : public ::testing::Test {
         Click(main.FileSearch().hwnd(), IDC_FS_COMMAND1);
     }
 
-    ScriptedUi ui;
     TempDir dir;
     CurrentFolder current{dir.dir()};
 };
 
+// At first, and again after its close box and the next move of the main window.
 TEST_F(FileSearchWindowTest, StartsAtTheCurrentFolderListingOrdinaryFiles) {
     auto main = StartWithFileSearch();
     ASSERT_TRUE(main);
-    FileSearchWindow& fs = main->FileSearch();
-    EXPECT_EQ(Text(fs.hwnd()), L"");
-    EXPECT_EQ(Text(fs.Control(IDC_FS_TEXT1)), L"*.*");
-    EXPECT_EQ(Text(fs.Control(IDC_FS_COMMAND1)), L"検索");
-    EXPECT_EQ(Text(fs.Control(IDC_CKBM)), L"ﾌﾞｯｸﾏｰｸに追加");
-    EXPECT_FALSE(IsChecked(fs.hwnd(), IDC_CKBM));
-    EXPECT_EQ(fs.Folder(), dir.dir());
-    EXPECT_EQ(Files(*main), (Items{L"a.log", L"b.txt", L"c.log", L"run.exe"}));
-    // The folder list runs from the drive's root down to this folder, then its subfolders.
-    const Items& folders = fs.FolderItems();
-    ASSERT_GE(folders.size(), 3u);
-    EXPECT_EQ(folders.front(), dir.dir().substr(0, 3));
-    EXPECT_EQ(folders.back(), dir.path(L"sub"));
-    EXPECT_EQ(folders[folders.size() - 2], dir.dir());
-    EXPECT_EQ(SendMessageW(fs.Control(IDC_DIR1), LB_GETCOUNT, 0, 0),
-              static_cast<LRESULT>(folders.size()));
-    EXPECT_EQ(ComboSelection(fs.Control(IDC_DRIVE1)), dir.dir().substr(0, 2));
+    for (const bool reopened : {false, true}) {
+        SCOPED_TRACE(reopened ? "after a close" : "at first");
+        FileSearchWindow& fs = main->FileSearch();
+        ASSERT_TRUE(fs.exists());
+        EXPECT_EQ(fs.visible(), !reopened);
+        EXPECT_EQ(Text(fs.hwnd()), L"");
+        EXPECT_EQ(Text(fs.Control(IDC_FS_TEXT1)), L"*.*");
+        EXPECT_EQ(Text(fs.Control(IDC_FS_COMMAND1)), L"検索");
+        EXPECT_EQ(Text(fs.Control(IDC_CKBM)), L"ﾌﾞｯｸﾏｰｸに追加");
+        EXPECT_FALSE(IsChecked(fs.hwnd(), IDC_CKBM));
+        EXPECT_EQ(fs.Folder(), dir.dir());
+        EXPECT_EQ(Files(*main), (Items{L"a.log", L"b.txt", L"c.log", L"run.exe"}));
+        // The folder list runs from the drive's root down to this folder, then its subfolders.
+        const Items& folders = fs.FolderItems();
+        ASSERT_GE(folders.size(), 3u);
+        EXPECT_EQ(folders.front(), dir.dir().substr(0, 3));
+        EXPECT_EQ(folders.back(), dir.path(L"sub"));
+        EXPECT_EQ(folders[folders.size() - 2], dir.dir());
+        EXPECT_EQ(SendMessageW(fs.Control(IDC_DIR1), LB_GETCOUNT, 0, 0),
+                  static_cast<LRESULT>(folders.size()));
+        EXPECT_EQ(ComboSelection(fs.Control(IDC_DRIVE1)), dir.dir().substr(0, 2));
+        if (reopened) break;
+
+        ChooseFolder(*main, dir.path(L"sub"));
+        Search(*main, L"*.txt");
+        MouseClick(fs.Control(IDC_CKBM));
+        HWND closed = fs.hwnd();
+        SendMessageW(closed, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_FALSE(IsWindow(closed));
+        const RECT r = WindowRect(main->hwnd());
+        MoveWindowTo(main->hwnd(), r.left + 10, r.top + 30);
+    }
 }
 
 TEST_F(FileSearchWindowTest, PatternIsAppliedOnlyBySearchAndKeptAcrossFolders) {
@@ -96,40 +110,18 @@ TEST_F(FileSearchWindowTest, PatternIsAppliedOnlyBySearchAndKeptAcrossFolders) {
 
     Search(*main, L"");
     EXPECT_EQ(Files(*main), (Items{L"d.log", L"e.txt"})) << "an empty pattern lists every file";
-    Search(*main, L"*.txt; *.log");
+    // Enter in the pattern box and in the folder list does what "検索" and a double-click do.
+    SetWindowTextW(fs.Control(IDC_FS_TEXT1), L"*.txt; *.log");
+    EXPECT_TRUE(PressEnter(fs.hwnd(), fs.Control(IDC_FS_TEXT1)));
     EXPECT_EQ(Files(*main), (Items{L"d.log", L"e.txt"}));
     Search(*main, L"..\\*.exe");
     EXPECT_EQ(Files(*main), Items{}) << "a pattern cannot reach into another folder";
 
     Search(*main, L"*.TXT");
-    ChooseFolder(*main, dir.dir());
+    SendMessageW(fs.Control(IDC_DIR1), LB_SETCURSEL, FolderIndex(*main, dir.dir()), 0);
+    EXPECT_TRUE(PressEnter(fs.hwnd(), fs.Control(IDC_DIR1)));
+    EXPECT_EQ(fs.Folder(), dir.dir());
     EXPECT_EQ(Files(*main), Items{L"b.txt"});
-}
-
-TEST_F(FileSearchWindowTest, EnterWorksLikeADoubleClickAndTheSearchButton) {
-    auto main = StartWithFileSearch();
-    ASSERT_TRUE(main);
-    FileSearchWindow& fs = main->FileSearch();
-    const auto pressEnter = [&](HWND control) {
-        SetFocus(control);
-        // The program's message loop hands every key to the dialog keys first.
-        MSG msg{control, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
-        EXPECT_TRUE(IsDialogMessageW(fs.hwnd(), &msg));
-    };
-    const auto& folders = fs.FolderItems();
-    const auto sub = std::find(folders.begin(), folders.end(), dir.path(L"sub"));
-    ASSERT_NE(sub, folders.end());
-    SendMessageW(fs.Control(IDC_DIR1), LB_SETCURSEL, static_cast<WPARAM>(sub - folders.begin()), 0);
-    pressEnter(fs.Control(IDC_DIR1));
-    EXPECT_EQ(fs.Folder(), dir.path(L"sub"));
-
-    SetWindowTextW(fs.Control(IDC_FS_TEXT1), L"*.txt");
-    pressEnter(fs.Control(IDC_FS_TEXT1));
-    EXPECT_EQ(Files(*main), Items{L"e.txt"});
-
-    SendMessageW(fs.Control(IDC_FILE1), LB_SETCURSEL, 0, 0);
-    pressEnter(fs.Control(IDC_FILE1));
-    EXPECT_EQ(main->FilePath(), dir.path(L"sub\\e.txt"));
 }
 
 TEST_F(FileSearchWindowTest, DriveChangeAndUnreadableDriveGoesBack) {
@@ -137,11 +129,11 @@ TEST_F(FileSearchWindowTest, DriveChangeAndUnreadableDriveGoesBack) {
     ASSERT_TRUE(main);
     FileSearchWindow& fs = main->FileSearch();
     HWND drives = fs.Control(IDC_DRIVE1);
-    const Items listed = ComboItems(drives);
-    const std::wstring home = dir.dir().substr(0, 2);
     // Wine maps Z: to the host's root and C: to the prefix; both can be read.
-    ASSERT_NE(std::find(listed.begin(), listed.end(), L"Z:"), listed.end());
-    ASSERT_EQ(home, L"C:");
+    ASSERT_NE(SendMessageW(drives, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(L"Z:")),
+              CB_ERR);
+    ASSERT_EQ(dir.dir().substr(0, 2), L"C:");
 
     const auto choose = [&](const std::wstring& drive) {
         SendMessageW(drives, CB_SELECTSTRING, static_cast<WPARAM>(-1),
@@ -174,9 +166,9 @@ TEST_F(FileSearchWindowTest, DriveChangeAndUnreadableDriveGoesBack) {
     EXPECT_EQ(Files(*main), filesOnZ);
 
     // Still usable: back to the first drive.
-    choose(home);
-    EXPECT_EQ(fs.Folder().substr(0, 2), home);
-    EXPECT_EQ(ComboSelection(drives), home);
+    choose(L"C:");
+    EXPECT_EQ(fs.Folder().substr(0, 2), L"C:");
+    EXPECT_EQ(ComboSelection(drives), L"C:");
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -202,8 +194,10 @@ TEST_F(FileSearchWindowTest, DoubleClickOpensOrAddsToShownBookmarks) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, L"実行ファイルは読み込めません。");
 
+    // Unticked, Enter on the list opens as a double-click does.
     MouseClick(fs.Control(IDC_CKBM));
-    DoubleClickFile(*main, L"b.txt");
+    SendMessageW(fs.Control(IDC_FILE1), LB_SETCURSEL, IndexOf(fs.Control(IDC_FILE1), L"b.txt"), 0);
+    EXPECT_TRUE(PressEnter(fs.hwnd(), fs.Control(IDC_FILE1)));
     EXPECT_EQ(main->FilePath(), dir.path(L"b.txt"));
     EXPECT_EQ(ListItems(main->Bookmarks().Control(IDC_LSTFILELIST)).size(), 1u);
 }
@@ -228,32 +222,6 @@ TEST_F(FileSearchWindowTest, FileAtADriveRootIsJoinedWithOneBackslash) {
         SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);
     }
     DeleteFileW(atRoot.c_str());
-}
-
-TEST_F(FileSearchWindowTest, ClosedWindowComesBackAtTheNextMoveWithItsStartValues) {
-    auto main = StartWithFileSearch();
-    ASSERT_TRUE(main);
-    ChooseFolder(*main, dir.path(L"sub"));
-    Search(*main, L"*.txt");
-    MouseClick(main->FileSearch().Control(IDC_CKBM));
-    ASSERT_EQ(MenuCaption(main->MenuBar(), IDM_FILESEARCH), L"ファイル検索の非表示(&F)");
-
-    HWND fs = main->FileSearch().hwnd();
-    SendMessageW(fs, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(IsWindow(fs));
-    EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_FILESEARCH), L"ファイル検索の表示(&F)");
-
-    RECT r;
-    GetWindowRect(main->hwnd(), &r);
-    SetWindowPos(main->hwnd(), nullptr, r.left + 10, r.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Pump();
-    FileSearchWindow& back = main->FileSearch();
-    ASSERT_TRUE(back.exists());
-    EXPECT_FALSE(back.visible());
-    EXPECT_EQ(Text(back.Control(IDC_FS_TEXT1)), L"*.*");
-    EXPECT_EQ(back.Folder(), dir.dir());
-    EXPECT_FALSE(IsChecked(back.hwnd(), IDC_CKBM));
-    EXPECT_EQ(Files(*main), (Items{L"a.log", L"b.txt", L"c.log", L"run.exe"}));
 }
 
 }  // namespace

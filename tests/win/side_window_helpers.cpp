@@ -17,7 +17,9 @@ std::wstring ItemText(HWND control, UINT getLength, UINT getText, int index) {
 }
 
 struct Search {
+    DWORD pid;
     const wchar_t* className;
+    bool shownOnly;
     HWND first;
     int count;
 };
@@ -28,11 +30,18 @@ BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
-    if (pid == GetCurrentProcessId() && wcscmp(name, search->className) == 0) {
+    if (pid == search->pid && wcscmp(name, search->className) == 0 &&
+        (!search->shownOnly || IsWindowVisible(hwnd))) {
         if (!search->first) search->first = hwnd;
         ++search->count;
     }
     return TRUE;
+}
+
+Search Find(DWORD pid, const wchar_t* className, bool shownOnly) {
+    Search search{pid, className, shownOnly, nullptr, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
+    return search;
 }
 
 }  // namespace
@@ -41,15 +50,6 @@ std::vector<std::wstring> ListItems(HWND list) {
     std::vector<std::wstring> items;
     const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) items.push_back(ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, i));
-    return items;
-}
-
-std::vector<std::wstring> ComboItems(HWND combo) {
-    std::vector<std::wstring> items;
-    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (int i = 0; i < count; ++i) {
-        items.push_back(ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
-    }
     return items;
 }
 
@@ -93,16 +93,12 @@ TwipsBox OuterTwips(HWND window, int dpi) {
                     PixelsToTwips(r.right - r.left, dpi), PixelsToTwips(r.bottom - r.top, dpi)};
 }
 
-HWND FindOwnWindow(const wchar_t* className) {
-    Search search{className, nullptr, 0};
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
-    return search.first;
+int CountOwnWindows(const wchar_t* className) {
+    return Find(GetCurrentProcessId(), className, false).count;
 }
 
-int CountOwnWindows(const wchar_t* className) {
-    Search search{className, nullptr, 0};
-    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
-    return search.count;
+HWND FindShownWindow(DWORD pid, const wchar_t* className) {
+    return Find(pid, className, true).first;
 }
 
 CurrentFolder::CurrentFolder(const std::wstring& folder) {

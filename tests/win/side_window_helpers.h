@@ -11,7 +11,6 @@
 namespace zr::test {
 
 std::vector<std::wstring> ListItems(HWND list);
-std::vector<std::wstring> ComboItems(HWND combo);
 std::wstring ComboSelection(HWND combo);
 int IndexOf(HWND list, const std::wstring& text);  // -1 when not there
 // A double-click on an item, sent as mouse messages to the list itself.
@@ -26,9 +25,9 @@ struct TwipsBox {
 };
 TwipsBox OuterTwips(HWND window, int dpi);
 
-// A window of the given class that belongs to this process, or null.
-HWND FindOwnWindow(const wchar_t* className);
 int CountOwnWindows(const wchar_t* className);
+// A visible top-level window of the given class and process, or null.
+HWND FindShownWindow(DWORD pid, const wchar_t* className);
 
 // Sets the process's current folder for the life of the object.
 class CurrentFolder {
