@@ -8,11 +8,13 @@
 #include <richedit.h>
 
 #include <map>
+#include <tuple>
 
 #include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
 #include "filesearch/file_search_window_win.h"
+#include "follow_helpers.h"
 #include "harness.h"
 #include "settings/options_dialog_win.h"
 
@@ -98,32 +100,35 @@ bool Enabled(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
-struct Preview {
-    LOGFONTW font{};
-    COLORREF fore = CLR_INVALID;
-    COLORREF back = CLR_INVALID;
-    COLORREF brush = CLR_INVALID;
-};
+// The preview's face, height, weight, italic flag, text colour, background and the brush of
+// the whole box, as the box is drawn with them.
+using Look = std::tuple<std::wstring, LONG, LONG, bool, COLORREF, COLORREF, COLORREF>;
 
-// The preview's font and colours as the box is drawn with them.
-Preview ReadPreview(HWND dialog) {
-    Preview p;
+Look PreviewLook(HWND dialog) {
     HWND box = GetDlgItem(dialog, IDC_OPT_PREVIEW);
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)), sizeof(p.font),
-               &p.font);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)), sizeof(font), &font);
     HDC dc = GetDC(box);
     const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
         dialog, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(box)));
-    p.fore = GetTextColor(dc);
-    p.back = GetBkColor(dc);
-    LOGBRUSH lb{};
-    if (brush && GetObjectW(brush, sizeof(lb), &lb)) p.brush = lb.lbColor;
+    LOGBRUSH lb{0, CLR_INVALID, 0};
+    if (brush) GetObjectW(brush, sizeof(lb), &lb);
+    const Look look{font.lfFaceName,  font.lfHeight,  font.lfWeight, font.lfItalic != 0,
+                    GetTextColor(dc), GetBkColor(dc), lb.lbColor};
     ReleaseDC(box, dc);
-    return p;
+    return look;
 }
 
-int DialogDpi(HWND dialog) {
-    return WindowDpi(dialog);
+// How the preview must look with this font and these colours at the dialog's DPI.
+Look Expected(HWND dialog, const wchar_t* face, int points, bool bold, bool italic, COLORREF fore,
+              COLORREF back) {
+    return {face,
+            -MulDivRound(points, WindowDpi(dialog), 72),
+            bold ? FW_BOLD : FW_NORMAL,
+            italic,
+            fore,
+            back,
+            back};
 }
 
 // ---- The registry and the display ---------------------------------------------------------
@@ -133,6 +138,9 @@ struct RegValue {
     DWORD number = 0;
     std::wstring text;
     bool operator==(const RegValue&) const = default;
+    friend void PrintTo(const RegValue& v, std::ostream* os) {
+        *os << (v.type == REG_DWORD ? std::to_string(v.number) : testing::PrintToString(v.text));
+    }
 };
 using RegSnapshot = std::map<std::wstring, RegValue>;
 
@@ -142,21 +150,14 @@ RegSnapshot Snapshot() {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kConfigKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return out;
     }
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        DWORD nameLen = 256, type = 0, size = 0;
-        if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, &size) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        RegValue v;
-        v.type = type;
-        if (type == REG_DWORD) {
-            v.number = *ReadDword(name);
-        } else {
-            v.text = ReadString(name).value_or(L"<unreadable>");
-        }
-        out[name] = v;
+    wchar_t name[256];
+    DWORD nameLen = 256, type = 0;
+    for (DWORD i = 0;
+         RegEnumValueW(key, i, name, &nameLen, nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, nameLen = 256) {
+        out[name] = type == REG_DWORD
+                        ? RegValue{type, *ReadDword(name), L""}
+                        : RegValue{type, 0, ReadString(name).value_or(L"<unreadable>")};
     }
     RegCloseKey(key);
     return out;
@@ -167,6 +168,42 @@ RegValue Dw(DWORD n) {
 }
 RegValue Sz(const std::wstring& s) {
     return {REG_SZ, 0, s};
+}
+
+// A seed that differs from every default, with alternating switches.
+const RegSnapshot kSeed = {
+    {L"Load Window Size", Dw(0)},
+    {L"Load Right Scroll", Dw(1)},
+    {L"Load Window Proc", Dw(0)},
+    {L"Load File Search", Dw(1)},
+    {L"Load Book Mark", Dw(0)},
+    {L"Insert Text", Dw(1)},
+    {L"Window Pos", Dw(0)},
+    {L"Read Interval", Dw(250)},
+    {L"Back Color", Dw(0x00203040)},
+    {L"Fore Color", Dw(0x0000C0FF)},
+    {L"Font Name", Sz(L"IPAGothic")},
+    {L"Font Size", Dw(14)},
+    {L"Bold", Dw(0)},
+    {L"Italic", Dw(1)},
+    {L"Notice", Dw(1)},
+    {L"Blink", Dw(1)},
+    {L"Notice Window Pos", Dw(0)},
+    {L"Play Wave", Dw(1)},
+    {L"Wave FilePath", Sz(L"C:\\sounds\\鐘.wav")},
+    {L"Notice String1", Sz(L"ERROR")},
+    {L"Notice String2", Sz(L"")},
+    {L"Notice String3", Sz(L"致命的")},
+};
+
+void Seed() {
+    for (const auto& [name, v] : kSeed) {
+        if (v.type == REG_DWORD) {
+            WriteDword(name.c_str(), v.number);
+        } else {
+            WriteString(name.c_str(), v.text);
+        }
+    }
 }
 
 // The format shared by every character of the display; fields that differ are left out
@@ -190,12 +227,6 @@ COLORREF DisplayBackground(HWND display) {
     return previous;
 }
 
-LONG DisplayLength(HWND display) {
-    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    return static_cast<LONG>(
-        SendMessageW(display, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
-}
-
 // Lines as a read pass shows them, each in a colour of its own.
 void ShowLines(HWND display) {
     const std::pair<const wchar_t*, COLORREF> lines[] = {
@@ -212,32 +243,6 @@ void ShowLines(HWND display) {
         SendMessageW(display, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
         SendMessageW(display, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
     }
-}
-
-// A seed that differs from every default, with alternating switches.
-void SeedSettings() {
-    WriteDword(L"Load Window Size", 0);
-    WriteDword(L"Load Right Scroll", 1);
-    WriteDword(L"Load Window Proc", 0);
-    WriteDword(L"Load File Search", 1);
-    WriteDword(L"Load Book Mark", 0);
-    WriteDword(L"Insert Text", 1);
-    WriteDword(L"Window Pos", 0);
-    WriteDword(L"Read Interval", 250);
-    WriteDword(L"Back Color", 0x00203040);
-    WriteDword(L"Fore Color", 0x0000C0FF);
-    WriteString(L"Font Name", L"IPAGothic");
-    WriteDword(L"Font Size", 14);
-    WriteDword(L"Bold", 0);
-    WriteDword(L"Italic", 1);
-    WriteDword(L"Notice", 1);
-    WriteDword(L"Blink", 1);
-    WriteDword(L"Notice Window Pos", 0);
-    WriteDword(L"Play Wave", 1);
-    WriteString(L"Wave FilePath", L"C:\\sounds\\鐘.wav");
-    WriteString(L"Notice String1", L"ERROR");
-    WriteString(L"Notice String2", L"");
-    WriteString(L"Notice String3", L"致命的");
 }
 
 // Records who owned each prompt and what the font dialog started on.
@@ -270,26 +275,21 @@ class Options : public ::testing::Test {
 // ---- Opening -------------------------------------------------------------------------------
 
 TEST_F(Options, OpeningShowsEverySettingAndTheDisplayState) {
-    SeedSettings();
+    Seed();
     auto main = StartMain();
     ASSERT_TRUE(main);
-    SetWindowPos(main->hwnd(), nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    const RECT mainRect = [&] {
-        RECT r;
-        GetWindowRect(main->hwnd(), &r);
-        return r;
-    }();
+    MoveWindowTo(main->hwnd(), 300, 200);
+    const RECT mainRect = WindowRect(main->hwnd());
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
         EXPECT_EQ(Text(d), L" 動作設定");
         EXPECT_EQ(GetWindow(d, GW_OWNER), main->hwnd());
         EXPECT_FALSE(IsWindowEnabled(main->hwnd())) << "modal: the main window takes no input";
-        const LONG style = GetWindowLongW(d, GWL_STYLE);
-        EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
-        EXPECT_EQ(GetMenu(d), nullptr);
-        RECT client, outer;
+        EXPECT_EQ(GetWindowLongW(d, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+                  0);
+        RECT client;
         GetClientRect(d, &client);
-        GetWindowRect(d, &outer);
-        const int dpi = DialogDpi(d);
+        const RECT outer = WindowRect(d);
+        const int dpi = WindowDpi(d);
         EXPECT_NEAR(PixelsToTwips(client.right, dpi), 7815, 1440 / dpi);
         EXPECT_NEAR(PixelsToTwips(client.bottom, dpi), 4800, 1440 / dpi);
         EXPECT_NEAR((outer.left + outer.right) / 2, (mainRect.left + mainRect.right) / 2, 1);
@@ -306,14 +306,16 @@ TEST_F(Options, OpeningShowsEverySettingAndTheDisplayState) {
         for (int id : {IDC_OPT_AOPT2, IDC_OPT_AOPT3, IDC_OPT_WAVE, IDC_OPT_WAVEBROWSE}) {
             EXPECT_TRUE(Enabled(d, id)) << "notices are on: " << id;
         }
-        EXPECT_EQ(TextOf(d, IDC_OPT_INTERVAL), L"250");
-        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\鐘.wav");
-        EXPECT_EQ(TextOf(d, IDC_OPT_ALERT1), L"ERROR");
-        EXPECT_EQ(TextOf(d, IDC_OPT_ALERT2), L"");
-        EXPECT_EQ(TextOf(d, IDC_OPT_ALERT3), L"致命的");
-        EXPECT_EQ(TextOf(d, IDC_OPT_PREVIEW), kPreviewText);
+        const std::pair<int, const wchar_t*> texts[] = {
+            {IDC_OPT_INTERVAL, L"250"},        {IDC_OPT_WAVE, L"C:\\sounds\\鐘.wav"},
+            {IDC_OPT_ALERT1, L"ERROR"},        {IDC_OPT_ALERT2, L""},
+            {IDC_OPT_ALERT3, L"致命的"},       {IDC_OPT_PREVIEW, kPreviewText},
+            {IDC_OPT_LABEL2, L"※1000で約1秒"},
+        };
+        for (const auto& [id, text] : texts) EXPECT_EQ(TextOf(d, id), text) << id;
 
-        // The pink note shows its whole text in the font the system gave it.
+        // The pink note shows its whole text in the font the system gave it, and is never
+        // narrower than designed.
         HWND note = GetDlgItem(d, IDC_OPT_LABEL2);
         const std::wstring noteText = Text(note);
         HDC dc = GetDC(note);
@@ -325,19 +327,11 @@ TEST_F(Options, OpeningShowsEverySettingAndTheDisplayState) {
         ReleaseDC(note, dc);
         RECT noteRect;
         GetClientRect(note, &noteRect);
-        EXPECT_EQ(noteText, L"※1000で約1秒");
         EXPECT_GE(noteRect.right, extent.cx);
-        EXPECT_GE(PixelsToTwips(noteRect.right, dpi), 1215 - 1440 / dpi)
-            << "never narrower than designed";
+        EXPECT_GE(PixelsToTwips(noteRect.right, dpi), 1215 - 1440 / dpi);
 
-        const Preview p = ReadPreview(d);
-        EXPECT_STREQ(p.font.lfFaceName, L"IPAGothic");
-        EXPECT_EQ(p.font.lfHeight, -MulDivRound(14, dpi, 72));
-        EXPECT_EQ(p.font.lfWeight, FW_NORMAL);
-        EXPECT_TRUE(p.font.lfItalic);
-        EXPECT_EQ(p.fore, 0x0000C0FFu);
-        EXPECT_EQ(p.back, 0x00203040u);
-        EXPECT_EQ(p.brush, 0x00203040u) << "the whole box, not only behind the letters";
+        EXPECT_EQ(PreviewLook(d),
+                  Expected(d, L"IPAGothic", 14, false, true, 0x0000C0FF, 0x00203040));
         UserClick(d, IDC_OPT_CANCEL);
     }));
     EXPECT_TRUE(IsWindowEnabled(main->hwnd()));
@@ -348,21 +342,27 @@ TEST_F(Options, WithNoticesOffTheirOptionsAreDisabledButShowTheirChecks) {
     WriteString(L"Wave FilePath", L"C:\\a.wav");
     auto main = StartMain();
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
+        const auto expectEnabled = [&](bool on) {
+            for (int id : {IDC_OPT_AOPT2, IDC_OPT_AOPT3, IDC_OPT_WAVE, IDC_OPT_WAVEBROWSE}) {
+                EXPECT_EQ(Enabled(d, id), on) << id;
+            }
+            for (int id : {IDC_OPT_ALERT1, IDC_OPT_ALERT2, IDC_OPT_ALERT3}) {
+                EXPECT_TRUE(Enabled(d, id)) << "the notice texts always: " << id;
+            }
+        };
         EXPECT_FALSE(Checked(d, IDC_OPT_ALERT));
         EXPECT_TRUE(Checked(d, IDC_OPT_AOPT2));
-        const int options[] = {IDC_OPT_AOPT2, IDC_OPT_AOPT3, IDC_OPT_WAVE, IDC_OPT_WAVEBROWSE};
-        for (int id : options) EXPECT_FALSE(Enabled(d, id)) << id;
+        expectEnabled(false);
         EXPECT_EQ(TextOf(d, IDC_OPT_INTERVAL), L"1000") << "the first run's interval";
 
         UserClick(d, IDC_OPT_ALERT);
-        for (int id : options) EXPECT_TRUE(Enabled(d, id)) << id;
+        expectEnabled(true);
         EXPECT_TRUE(Checked(d, IDC_OPT_AOPT2)) << "enabling does not change the check";
         EXPECT_FALSE(Checked(d, IDC_OPT_AOPT3));
         UserClick(d, IDC_OPT_AOPT3);
         UserClick(d, IDC_OPT_ALERT);
-        for (int id : options) EXPECT_FALSE(Enabled(d, id)) << id;
+        expectEnabled(false);
         EXPECT_TRUE(Checked(d, IDC_OPT_AOPT3)) << "disabling keeps the check";
-        for (int id : {IDC_OPT_ALERT1, IDC_OPT_ALERT2, IDC_OPT_ALERT3}) EXPECT_TRUE(Enabled(d, id));
         UserClick(d, IDC_OPT_APPLY);
     }));
     EXPECT_EQ(ReadDword(L"Notice"), 0u);
@@ -379,9 +379,9 @@ TEST_F(Options, ChangingEveryControlAndConfirmingStoresAndAppliesIt) {
     HWND display = main->Control(IDC_RICHTEXT);
     ShowLines(display);
     const UINT intervalBefore = main->TimerInterval();
-    const FontChoice chosenFont{L"IPAGothic", 14, true, true};
-    ui.fontAnswer = chosenFont;
-    ui.openAnswers = {L"C:\\sounds\\chime.wav"};
+    ui.fontAnswer = FontChoice{L"IPAGothic", 14, true, true};
+    // A path handed back with NULs after it is cut at the first one.
+    ui.openAnswers = {std::wstring(L"C:\\sounds\\chime.wav\0\0\0", 22)};
 
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
         for (int id :
@@ -391,6 +391,7 @@ TEST_F(Options, ChangingEveryControlAndConfirmingStoresAndAppliesIt) {
         }
         Type(d, IDC_OPT_INTERVAL, L"250");
         UserClick(d, IDC_OPT_WAVEBROWSE);
+        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\chime.wav");
         Type(d, IDC_OPT_ALERT1, L"ERROR");
         Type(d, IDC_OPT_ALERT2, L"警告");
         Type(d, IDC_OPT_ALERT3, L"致命的");
@@ -401,13 +402,8 @@ TEST_F(Options, ChangingEveryControlAndConfirmingStoresAndAppliesIt) {
         UserClick(d, IDC_OPT_BACKCOLOR);
 
         // The preview shows the choices; the display waits for "設定".
-        const Preview p = ReadPreview(d);
-        EXPECT_STREQ(p.font.lfFaceName, L"IPAGothic");
-        EXPECT_EQ(p.font.lfHeight, -MulDivRound(14, DialogDpi(d), 72));
-        EXPECT_EQ(p.font.lfWeight, FW_BOLD);
-        EXPECT_TRUE(p.font.lfItalic);
-        EXPECT_EQ(p.fore, RGB(200, 0, 0));
-        EXPECT_EQ(p.back, RGB(255, 255, 224));
+        EXPECT_EQ(PreviewLook(d),
+                  Expected(d, L"IPAGothic", 14, true, true, RGB(200, 0, 0), RGB(255, 255, 224)));
         EXPECT_EQ(DisplayBackground(display), RGB(255, 255, 255));
         EXPECT_EQ(main->display().strCurFontName, L"ＭＳ Ｐゴシック");
         EXPECT_FALSE(ValueExists(L"Font Name"));
@@ -455,8 +451,7 @@ TEST_F(Options, ChangingEveryControlAndConfirmingStoresAndAppliesIt) {
     // The running program took the settings: notices from the next tick, font and colours
     // at once, every line already shown recoloured, the caret at the end.
     const Settings& s = main->settings();
-    EXPECT_TRUE(s.Notice);
-    EXPECT_TRUE(s.PlayWave);
+    EXPECT_TRUE(s.Notice && s.PlayWave);
     EXPECT_EQ(s.NoticeString[1], L"警告");
     EXPECT_EQ(s.WaveFilePath, L"C:\\sounds\\chime.wav");
     EXPECT_EQ(main->display().strCurForeColor, std::to_wstring(RGB(200, 0, 0)));
@@ -471,36 +466,34 @@ TEST_F(Options, ChangingEveryControlAndConfirmingStoresAndAppliesIt) {
     CHARRANGE sel{};
     SendMessageW(display, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel));
     EXPECT_EQ(sel.cpMin, sel.cpMax);
-    EXPECT_EQ(sel.cpMax, DisplayLength(display));
+    EXPECT_EQ(static_cast<size_t>(sel.cpMax), DisplayLength(*main));
 
     // The timer keeps its period until the next start.
     EXPECT_EQ(main->TimerInterval(), intervalBefore);
     main.reset();
-    auto next = StartMain();
-    EXPECT_EQ(next->TimerInterval(), 250u);
-}
-
-TEST_F(Options, ConfirmingUntouchedStoresEverySettingAsItWasButBlink) {
-    SeedSettings();
-    RegSnapshot expected = Snapshot();
-    expected[L"Blink"] = Dw(0);
-    auto main = StartMain();
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) { UserClick(d, IDC_OPT_APPLY); }));
-    EXPECT_EQ(Snapshot(), expected);
-    EXPECT_FALSE(main->settings().Blink);
+    EXPECT_EQ(StartMain()->TimerInterval(), 250u);
 }
 
 // ---- Discarding ----------------------------------------------------------------------------
 
 TEST_F(Options, CancelEscapeAndCloseBoxDiscardEverythingAFontIncluded) {
-    SeedSettings();
-    const RegSnapshot before = Snapshot();
+    Seed();
     auto main = StartMain();
     HWND display = main->Control(IDC_RICHTEXT);
     ShowLines(display);
-    const Settings settingsBefore = main->settings();
-    const DisplayState displayBefore = main->display();
-    const CHARFORMAT2W formatBefore = WholeTextFormat(display);
+    ASSERT_EQ(WholeTextFormat(display).dwMask & CFM_COLOR, 0u) << "the lines have own colours";
+    // What the program holds and shows: the settings the dialog changes, the display's state
+    // and the font and background of its text.
+    const auto state = [&] {
+        const Settings& s = main->settings();
+        const DisplayState& ds = main->display();
+        const CHARFORMAT2W f = WholeTextFormat(display);
+        return std::tuple(s.ReadInterval, s.NoticeString, s.LoadWindowSize, s.Notice, s.FontName,
+                          ds.strCurFontName, ds.lngCurFontSize, ds.blnCurBold, ds.strCurForeColor,
+                          ds.strCurBackColor, std::wstring(f.szFaceName), f.yHeight,
+                          f.dwMask & CFM_COLOR, DisplayBackground(display));
+    };
+    const auto before = state();
     ui.fontAnswer = FontChoice{L"IPAMincho", 20, true, false};
     ui.colorAnswer = RGB(1, 2, 3);
 
@@ -527,81 +520,37 @@ TEST_F(Options, CancelEscapeAndCloseBoxDiscardEverythingAFontIncluded) {
             UserClick(d, IDC_OPT_BACKCOLOR);
             close(d);
         }));
-        EXPECT_EQ(Snapshot(), before);
-        EXPECT_EQ(main->settings().ReadInterval, settingsBefore.ReadInterval);
-        EXPECT_EQ(main->settings().NoticeString, settingsBefore.NoticeString);
-        EXPECT_EQ(main->settings().LoadWindowSize, settingsBefore.LoadWindowSize);
-        EXPECT_EQ(main->settings().FontName, settingsBefore.FontName);
-        EXPECT_EQ(main->display().strCurFontName, displayBefore.strCurFontName);
-        EXPECT_EQ(main->display().lngCurFontSize, displayBefore.lngCurFontSize);
-        EXPECT_EQ(main->display().blnCurBold, displayBefore.blnCurBold);
-        EXPECT_EQ(main->display().strCurForeColor, displayBefore.strCurForeColor);
-        EXPECT_EQ(main->display().strCurBackColor, displayBefore.strCurBackColor);
-        const CHARFORMAT2W format = WholeTextFormat(display);
-        EXPECT_STREQ(format.szFaceName, formatBefore.szFaceName);
-        EXPECT_EQ(format.yHeight, formatBefore.yHeight);
-        EXPECT_EQ(format.dwMask & CFM_COLOR, 0u) << "the lines keep their own colours";
-        EXPECT_EQ(DisplayBackground(display), 0x00203040u);
+        EXPECT_EQ(Snapshot(), kSeed);
+        EXPECT_EQ(state(), before);
     }
 
-    // The next opening previews the display's font, not the one chosen and discarded.
+    // The next opening previews the display's font, not the one chosen and discarded. Prompts
+    // cancelled there change nothing, and "設定" stores every setting as it was, but "Blink",
+    // which is stored 0.
+    ui.fontAnswer.reset();
+    ui.colorAnswer.reset();
+    ui.colorInitials.clear();
+    ui.fontOwners.clear();
+    ui.colorOwners.clear();
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        const Preview p = ReadPreview(d);
-        EXPECT_STREQ(p.font.lfFaceName, L"IPAGothic");
-        EXPECT_EQ(p.font.lfWeight, FW_NORMAL);
-        EXPECT_EQ(p.fore, 0x0000C0FFu);
+        const Look look = Expected(d, L"IPAGothic", 14, false, true, 0x0000C0FF, 0x00203040);
+        EXPECT_EQ(PreviewLook(d), look);
         EXPECT_EQ(TextOf(d, IDC_OPT_INTERVAL), L"250");
-        UserClick(d, IDC_OPT_APPLY);
-    }));
-    EXPECT_EQ(ReadString(L"Font Name"), L"IPAGothic");
-    EXPECT_EQ(ReadDword(L"Font Size"), 14u);
-}
-
-TEST_F(Options, CancelledFontAndColourDialogsChangeNothing) {
-    SeedSettings();
-    auto main = StartMain();
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        const Preview before = ReadPreview(d);
-        UserClick(d, IDC_OPT_FONT);  // the seam answers every prompt with a cancel
-        UserClick(d, IDC_OPT_FORECOLOR);
-        UserClick(d, IDC_OPT_BACKCOLOR);
+        for (int id : {IDC_OPT_FONT, IDC_OPT_FORECOLOR, IDC_OPT_BACKCOLOR, IDC_OPT_WAVEBROWSE}) {
+            UserClick(d, id);
+        }
         EXPECT_EQ(ui.fontOwners, (std::vector<HWND>{d}));
         EXPECT_EQ(ui.colorOwners, (std::vector<HWND>{d, d}));
         EXPECT_EQ(ui.colorInitials, (std::vector<COLORREF>{0x0000C0FF, 0x00203040}));
-        const Preview after = ReadPreview(d);
-        EXPECT_STREQ(after.font.lfFaceName, before.font.lfFaceName);
-        EXPECT_EQ(after.font.lfHeight, before.font.lfHeight);
-        EXPECT_EQ(after.fore, before.fore);
-        EXPECT_EQ(after.back, before.back);
+        EXPECT_EQ(ui.openPatterns, std::vector<std::wstring>{L"*.wav"});
+        EXPECT_EQ(PreviewLook(d), look);
+        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\鐘.wav");
         UserClick(d, IDC_OPT_APPLY);
     }));
-    EXPECT_EQ(ReadString(L"Font Name"), L"IPAGothic");
-    EXPECT_EQ(ReadDword(L"Font Size"), 14u);
-    EXPECT_EQ(ReadDword(L"Italic"), 1u);
-    EXPECT_EQ(ReadDword(L"Fore Color"), 0x0000C0FFu);
-    EXPECT_EQ(ReadDword(L"Back Color"), 0x00203040u);
-}
-
-TEST_F(Options, BrowsingForTheWaveFileKeepsThePathUnlessOneIsChosen) {
-    WriteDword(L"Notice", 1);
-    WriteString(L"Wave FilePath", L"C:\\sounds\\old.wav");
-    auto main = StartMain();
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        UserClick(d, IDC_OPT_WAVEBROWSE);  // cancelled
-        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\old.wav");
-        UserClick(d, IDC_OPT_APPLY);
-    }));
-    EXPECT_EQ(ReadString(L"Wave FilePath"), L"C:\\sounds\\old.wav");
-
-    // A path handed back with NULs after it is cut at the first one.
-    ui.openAnswers = {std::wstring(L"C:\\sounds\\new.wav\0\0\0", 20)};
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        UserClick(d, IDC_OPT_WAVEBROWSE);
-        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\new.wav");
-        UserClick(d, IDC_OPT_APPLY);
-    }));
-    EXPECT_EQ(ReadString(L"Wave FilePath"), L"C:\\sounds\\new.wav");
-    EXPECT_EQ(ui.openPatterns, (std::vector<std::wstring>{L"*.wav", L"*.wav"}));
+    RegSnapshot expected = kSeed;
+    expected[L"Blink"] = Dw(0);
+    EXPECT_EQ(Snapshot(), expected);
+    EXPECT_FALSE(main->settings().Blink);
 }
 
 // ---- The reading interval ------------------------------------------------------------------
@@ -612,7 +561,6 @@ TEST_F(Options, IntervalMustBeAWholeNumberFrom1To99999) {
     auto main = StartMain();
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
         HWND box = GetDlgItem(d, IDC_OPT_INTERVAL);
-        EXPECT_TRUE(GetWindowLongW(box, GWL_STYLE) & ES_RIGHT);
         // Pasted or left empty: refused, with the dialog kept open and the focus on the box.
         for (const wchar_t* text : {L"", L"abc", L"0"}) {
             SCOPED_TRACE(testing::PrintToString(std::wstring(text)));
@@ -647,34 +595,23 @@ TEST_F(Options, IntervalMustBeAWholeNumberFrom1To99999) {
 
 // ---- Around the dialog: the timer and always-on-top ---------------------------------------
 
-TEST_F(Options, FollowTimerIsOffWhileTheDialogIsOpen) {
-    auto main = StartMain();
-    main->EnableTimer(true);
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        EXPECT_FALSE(main->TimerEnabled());
-        UserClick(d, IDC_OPT_CANCEL);
-    }));
-    EXPECT_TRUE(main->TimerEnabled());
-
-    main->EnableTimer(false);
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) { UserClick(d, IDC_OPT_APPLY); }));
-    EXPECT_FALSE(main->TimerEnabled()) << "a timer that was off stays off";
-}
-
-TEST_F(Options, WindowsGiveUpTopmostWhileTheDialogIsOpen) {
+// While the dialog is open the follow timer is off and, with always-on-top on, the windows
+// leave the topmost band; afterwards both are as they were.
+TEST_F(Options, TimerAndTopmostAreSuspendedWhileTheDialogIsOpen) {
     auto main = StartMain();
     HWND h = main->hwnd();
     HWND bookmarks = main->Bookmarks().hwnd();
     HWND search = main->FileSearch().hwnd();
-    ShowWindow(bookmarks, SW_SHOWNOACTIVATE);
+    ChooseMenu(h, IDM_BOOKMARK);
     ChooseMenu(h, IDM_WINPOS);
-    ASSERT_TRUE(IsTopMost(h));
-    ASSERT_TRUE(IsTopMost(bookmarks));
+    main->EnableTimer(true);
+    ASSERT_TRUE(IsTopMost(h) && IsTopMost(bookmarks));
     // A hidden side window is left alone: not released, not shown.
     SetWindowPos(search, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ASSERT_FALSE(IsWindowVisible(search));
 
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
+        EXPECT_FALSE(main->TimerEnabled());
         EXPECT_FALSE(IsTopMost(h));
         EXPECT_FALSE(IsTopMost(bookmarks));
         EXPECT_TRUE(IsTopMost(search));
@@ -682,14 +619,17 @@ TEST_F(Options, WindowsGiveUpTopmostWhileTheDialogIsOpen) {
         EXPECT_EQ(main->TopMost(), 1) << "the switch itself stays on";
         UserClick(d, IDC_OPT_CANCEL);
     }));
+    EXPECT_TRUE(main->TimerEnabled());
     EXPECT_TRUE(IsTopMost(h));
     EXPECT_TRUE(IsTopMost(bookmarks));
     EXPECT_FALSE(IsWindowVisible(search));
     EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_WINPOS), L"常に手前に表示 OFF(&T)");
 
+    main->EnableTimer(false);
     ChooseMenu(h, IDM_WINPOS);
     ASSERT_FALSE(IsTopMost(h));
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) { UserClick(d, IDC_OPT_CANCEL); }));
+    ASSERT_TRUE(WithOptions(*main, [&](HWND d) { UserClick(d, IDC_OPT_APPLY); }));
+    EXPECT_FALSE(main->TimerEnabled()) << "a timer that was off stays off";
     EXPECT_FALSE(IsTopMost(h)) << "with the switch off nothing becomes topmost";
     EXPECT_FALSE(IsTopMost(bookmarks));
 }
@@ -700,44 +640,30 @@ TEST_F(Options, WindowsGiveUpTopmostWhileTheDialogIsOpen) {
 constexpr wchar_t kFontDialogCaption[] = L"フォントの指定";
 constexpr wchar_t kColorDialogCaption[] = L"色";
 
-TEST(OptionsRealDialogs, FontChosenInTheSystemDialogIsStoredAndShown) {
+// A font and a colour chosen in the system's dialogs, and a colour dialog cancelled.
+TEST(OptionsRealDialogs, FontAndColourChosenInTheSystemDialogsAreStoredAndShown) {
     ClearConfig();
     auto main = StartMain();
-    bool found = false;
+    bool found[3] = {};
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        DialogWatcher watcher(kFontDialogCaption, [](HWND fd) {
-            HWND faces = GetDlgItem(fd, cmb1);
-            const auto face = SendMessageW(faces, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(L"IPAゴシック"));
-            SendMessageW(faces, CB_SETCURSEL, static_cast<WPARAM>(face), 0);
-            SendMessageW(fd, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(faces));
-            HWND sizes = GetDlgItem(fd, cmb3);
-            SendMessageW(sizes, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(L"14"));
-            SendMessageW(fd, WM_COMMAND, MAKEWPARAM(cmb3, CBN_SELCHANGE),
-                         reinterpret_cast<LPARAM>(sizes));
-            PostMessageW(fd, WM_COMMAND, IDOK, 0);
-        });
-        UserClick(d, IDC_OPT_FONT);
-        found = watcher.Found();
-        const Preview p = ReadPreview(d);
-        EXPECT_STREQ(p.font.lfFaceName, L"IPAゴシック");
-        EXPECT_EQ(p.font.lfHeight, -MulDivRound(14, DialogDpi(d), 72));
-        UserClick(d, IDC_OPT_APPLY);
-    }));
-    EXPECT_TRUE(found);
-    EXPECT_EQ(ReadString(L"Font Name"), L"IPAゴシック");
-    EXPECT_EQ(ReadDword(L"Font Size"), 14u);
-    EXPECT_STREQ(WholeTextFormat(main->Control(IDC_RICHTEXT)).szFaceName, L"IPAゴシック");
-    ClearConfig();
-}
-
-TEST(OptionsRealDialogs, ColourChosenInTheSystemDialogAndACancelledOne) {
-    ClearConfig();
-    auto main = StartMain();
-    bool foundChoice = false, foundCancel = false;
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
+        {
+            DialogWatcher watcher(kFontDialogCaption, [](HWND fd) {
+                HWND faces = GetDlgItem(fd, cmb1);
+                const auto face = SendMessageW(faces, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                               reinterpret_cast<LPARAM>(L"IPAゴシック"));
+                SendMessageW(faces, CB_SETCURSEL, static_cast<WPARAM>(face), 0);
+                SendMessageW(fd, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(faces));
+                HWND sizes = GetDlgItem(fd, cmb3);
+                SendMessageW(sizes, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                             reinterpret_cast<LPARAM>(L"14"));
+                SendMessageW(fd, WM_COMMAND, MAKEWPARAM(cmb3, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(sizes));
+                PostMessageW(fd, WM_COMMAND, IDOK, 0);
+            });
+            UserClick(d, IDC_OPT_FONT);
+            found[0] = watcher.Found();
+        }
         {
             DialogWatcher watcher(kColorDialogCaption, [](HWND cd) {
                 SetDlgItemTextW(cd, COLOR_RED, L"12");
@@ -746,7 +672,7 @@ TEST(OptionsRealDialogs, ColourChosenInTheSystemDialogAndACancelledOne) {
                 PostMessageW(cd, WM_COMMAND, IDOK, 0);
             });
             UserClick(d, IDC_OPT_FORECOLOR);
-            foundChoice = watcher.Found();
+            found[1] = watcher.Found();
         }
         {
             DialogWatcher watcher(kColorDialogCaption, [](HWND cd) {
@@ -754,60 +680,57 @@ TEST(OptionsRealDialogs, ColourChosenInTheSystemDialogAndACancelledOne) {
                 PostMessageW(cd, WM_COMMAND, IDCANCEL, 0);
             });
             UserClick(d, IDC_OPT_BACKCOLOR);
-            foundCancel = watcher.Found();
+            found[2] = watcher.Found();
         }
-        const Preview p = ReadPreview(d);
-        EXPECT_EQ(p.fore, RGB(12, 34, 56));
-        EXPECT_EQ(p.back, RGB(255, 255, 255));
+        EXPECT_EQ(PreviewLook(d), Expected(d, L"IPAゴシック", 14, false, false, RGB(12, 34, 56),
+                                           RGB(255, 255, 255)));
         UserClick(d, IDC_OPT_APPLY);
     }));
-    EXPECT_TRUE(foundChoice);
-    EXPECT_TRUE(foundCancel);
+    EXPECT_TRUE(found[0] && found[1] && found[2]) << found[0] << found[1] << found[2];
+    EXPECT_EQ(ReadString(L"Font Name"), L"IPAゴシック");
+    EXPECT_EQ(ReadDword(L"Font Size"), 14u);
     EXPECT_EQ(ReadDword(L"Fore Color"), static_cast<DWORD>(RGB(12, 34, 56)));
     EXPECT_EQ(ReadDword(L"Back Color"), static_cast<DWORD>(RGB(255, 255, 255)));
+    EXPECT_STREQ(WholeTextFormat(main->Control(IDC_RICHTEXT)).szFaceName, L"IPAゴシック");
     ClearConfig();
 }
 
-TEST(OptionsRealDialogs, CancelledWaveBrowseLeavesTheMainWindowDisabled) {
+// The system's open dialog cancelled and the message box of a refused interval: the options
+// dialog keeps the path and stays modal.
+TEST(OptionsRealDialogs, CancelledWaveBrowseAndRefusedIntervalKeepTheDialogModal) {
     ClearConfig();
     WriteDword(L"Notice", 1);
     WriteString(L"Wave FilePath", L"C:\\sounds\\old.wav");
     auto main = StartMain();
-    bool found = false;
-    ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        DialogWatcher watcher(L"ファイルを開く",
-                              [](HWND od) { PostMessageW(od, WM_COMMAND, IDCANCEL, 0); });
-        UserClick(d, IDC_OPT_WAVEBROWSE);
-        found = watcher.Found();
-        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\old.wav");
-        EXPECT_FALSE(IsWindowEnabled(main->hwnd())) << "the options dialog is still modal";
-        UserClick(d, IDC_OPT_CANCEL);
-    }));
-    EXPECT_TRUE(found);
-    ClearConfig();
-}
-
-TEST(OptionsRealDialogs, RefusedIntervalShowsARealErrorBox) {
-    ClearConfig();
-    auto main = StartMain();
-    bool found = false;
+    bool foundOpen = false, foundError = false;
     std::wstring text;
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
-        DialogWatcher watcher(L"エラー", [&](HWND box) {
-            wchar_t buf[256] = {};
-            GetDlgItemTextW(box, 0xFFFF, buf, 256);
-            text = buf;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        });
-        SetWindowTextW(GetDlgItem(d, IDC_OPT_INTERVAL), L"");
-        UserClick(d, IDC_OPT_APPLY);
-        found = watcher.Found();
+        {
+            DialogWatcher watcher(L"ファイルを開く",
+                                  [](HWND od) { PostMessageW(od, WM_COMMAND, IDCANCEL, 0); });
+            UserClick(d, IDC_OPT_WAVEBROWSE);
+            foundOpen = watcher.Found();
+        }
+        EXPECT_EQ(TextOf(d, IDC_OPT_WAVE), L"C:\\sounds\\old.wav");
+        EXPECT_FALSE(IsWindowEnabled(main->hwnd())) << "after the open dialog";
+        {
+            DialogWatcher watcher(L"エラー", [&](HWND box) {
+                text = MessageBoxText(box);
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            });
+            SetWindowTextW(GetDlgItem(d, IDC_OPT_INTERVAL), L"");
+            UserClick(d, IDC_OPT_APPLY);
+            foundError = watcher.Found();
+        }
         EXPECT_TRUE(IsWindow(d));
+        EXPECT_FALSE(IsWindowEnabled(main->hwnd())) << "after the message box";
         UserClick(d, IDC_OPT_CANCEL);
     }));
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(foundOpen);
+    EXPECT_TRUE(foundError);
     EXPECT_EQ(text, kIntervalRefused);
     EXPECT_FALSE(ValueExists(L"Read Interval"));
+    ClearConfig();
 }
 
 }  // namespace
