@@ -65,10 +65,15 @@ const std::vector<std::pair<std::wstring, ValueType>> kDialogValues = {
     {L"Notice String3", D::Sz},
 };
 
-TEST(SettingsLoad, FirstRunTakesEveryDefault) {
+TEST(SettingsLoad, FirstRunReadsEveryValueInOrderAndTakesEveryDefault) {
     MapStore store;
     Settings s;
     const StartupValues startup = LoadSettings(store, s);
+    auto expected = kDialogValues;
+    expected.emplace_back(L"Window Top", D::Dword);
+    expected.emplace_back(L"Window Left", D::Dword);
+    expected.emplace_back(L"Insert String", D::Sz);
+    EXPECT_EQ(store.reads, expected);
     EXPECT_EQ(s.ReadInterval, 1000);
     EXPECT_EQ(s.BackColor, L"16777215");
     EXPECT_EQ(s.ForeColor, L"0");
@@ -86,60 +91,29 @@ TEST(SettingsLoad, FirstRunTakesEveryDefault) {
     EXPECT_TRUE(store.writes.empty()) << "defaults are never written back";
 }
 
-TEST(SettingsLoad, ReadsEveryValueInOrderWithItsType) {
+TEST(SettingsLoad, StoredValuesAreReadByTheirType) {
     MapStore store;
-    Settings s;
-    LoadSettings(store, s);
-    auto expected = kDialogValues;
-    expected.emplace_back(L"Window Top", D::Dword);
-    expected.emplace_back(L"Window Left", D::Dword);
-    expected.emplace_back(L"Insert String", D::Sz);
-    EXPECT_EQ(store.reads, expected);
-}
-
-TEST(SettingsLoad, AnyNonZeroDwordIsOn) {
-    MapStore store;
-    store.values[L"Notice"] = 2;
-    store.values[L"Bold"] = -1;
-    store.values[L"Italic"] = 0;
+    store.values = {
+        {L"Notice", 2},
+        {L"Bold", -1},
+        {L"Italic", 0},  // any non-zero DWORD is on
+        {L"Read Interval", L"250"},
+        {L"Font Name", 7},  // of the wrong type: the default
+        {L"Back Color", L"red"},
+        {L"Fore Color", 255},
+    };
     Settings s;
     LoadSettings(store, s);
     EXPECT_TRUE(s.Notice);
     EXPECT_TRUE(s.Bold);
     EXPECT_FALSE(s.Italic);
-    // ...and the next store writes it back as 1.
-    SetRegistry(store, s);
-    EXPECT_EQ(std::get<int32_t>(store.values[L"Notice"]), 1);
-}
-
-TEST(SettingsLoad, ValueOfWrongTypeYieldsItsDefault) {
-    MapStore store;
-    store.values[L"Read Interval"] = std::wstring(L"250");
-    store.values[L"Font Name"] = 7;
-    store.values[L"Back Color"] = std::wstring(L"red");
-    Settings s;
-    LoadSettings(store, s);
     EXPECT_EQ(s.ReadInterval, 1000);
     EXPECT_EQ(s.FontName, L"ＭＳ Ｐゴシック");
     EXPECT_EQ(s.BackColor, L"16777215");
-}
-
-TEST(SettingsLoad, LongTextReadsBackWhole) {
-    MapStore store;
-    const std::wstring path = L"C:\\" + std::wstring(1000, L'x') + L".wav";
-    store.values[L"Wave FilePath"] = path;
-    Settings s;
-    LoadSettings(store, s);
-    EXPECT_EQ(s.WaveFilePath, path);
-}
-
-TEST(SettingsLoad, ColourKeepsItsDecimalText) {
-    MapStore store;
-    store.values[L"Fore Color"] = 255;
-    Settings s;
-    LoadSettings(store, s);
-    EXPECT_EQ(s.ForeColor, L"255");
-    EXPECT_EQ(ColorFromText(s.ForeColor), 255u);
+    EXPECT_EQ(s.ForeColor, L"255") << "a colour keeps its decimal text";
+    // ...and the next store writes an "on" back as 1.
+    SetRegistry(store, s);
+    EXPECT_EQ(std::get<int32_t>(store.values[L"Notice"]), 1);
 }
 
 TEST(WindowPosition, AppliedOnlyWhenOnAndBothStored) {
@@ -172,59 +146,25 @@ TEST(WindowPosition, AppliedOnlyWhenOnAndBothStored) {
     }
 }
 
-TEST(SettingsStore, WritesTheTwentyTwoValuesInOrder) {
-    MapStore store;
-    Settings s;
-    s.BackColor = L"16777215";
-    s.ForeColor = L"255";
-    s.NoticeString = {L"ERROR", L"", L"致命的"};
-    SetRegistry(store, s);
-    EXPECT_EQ(store.writes, kDialogValues);
-    EXPECT_EQ(std::get<int32_t>(store.values[L"Fore Color"]), 255);
-    EXPECT_EQ(std::get<std::wstring>(store.values[L"Notice String3"]), L"致命的");
-}
-
-TEST(SettingsStore, RoundTripKeepsEveryField) {
-    MapStore store;
+TEST(SettingsStore, WritesTheTwentyTwoValuesInOrderAndEveryFieldComesBack) {
     Settings a;
-    a.LoadWindowSize = a.LoadBookMark = a.Italic = a.PlayWave = true;
+    a.LoadWindowSize = a.LoadFileSearch = a.InsertText = a.Bold = a.Blink = a.PlayWave = true;
     a.ReadInterval = 250;
     a.BackColor = L"0";
     a.ForeColor = L"65280";
     a.FontName = L"IPAGothic";
     a.FontSize = 14;
     a.WaveFilePath = L"C:\\sounds\\鐘.wav";
-    a.NoticeString = {L"a", L"b", L"c"};
-    SetRegistry(store, a);
+    a.NoticeString = {L"ERROR", L"", L"致命的"};
+    MapStore first, second;
+    SetRegistry(first, a);
+    EXPECT_EQ(first.writes, kDialogValues);
+    EXPECT_EQ(std::get<int32_t>(first.values[L"Fore Color"]), 65280);
+    EXPECT_EQ(std::get<std::wstring>(first.values[L"Notice String3"]), L"致命的");
     Settings b;
-    LoadSettings(store, b);
-    EXPECT_EQ(b.LoadWindowSize, true);
-    EXPECT_EQ(b.LoadRightScroll, false);
-    EXPECT_EQ(b.LoadBookMark, true);
-    EXPECT_EQ(b.ReadInterval, 250);
-    EXPECT_EQ(b.BackColor, L"0");
-    EXPECT_EQ(b.ForeColor, L"65280");
-    EXPECT_EQ(b.FontName, L"IPAGothic");
-    EXPECT_EQ(b.FontSize, 14);
-    EXPECT_EQ(b.Italic, true);
-    EXPECT_EQ(b.PlayWave, true);
-    EXPECT_EQ(b.WaveFilePath, a.WaveFilePath);
-    EXPECT_EQ(b.NoticeString, a.NoticeString);
-}
-
-TEST(ExitSettings, WritesOnlyWhatTheSwitchesAsk) {
-    Settings s;
-    MapStore off;
-    SaveExitSettings(off, s, 100, 200, L"text");
-    EXPECT_TRUE(off.writes.empty());
-
-    s.WindowPos = true;
-    s.InsertText = true;
-    MapStore on;
-    SaveExitSettings(on, s, 100, 200, L"");
-    EXPECT_EQ(std::get<int32_t>(on.values[L"Window Top"]), 100);
-    EXPECT_EQ(std::get<int32_t>(on.values[L"Window Left"]), 200);
-    EXPECT_EQ(std::get<std::wstring>(on.values[L"Insert String"]), L"");
+    LoadSettings(first, b);
+    SetRegistry(second, b);
+    EXPECT_EQ(second.values, first.values);
 }
 
 TEST(ReadInterval, OutOfRangeRunsAtOneSecond) {
