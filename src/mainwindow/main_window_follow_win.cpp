@@ -10,8 +10,8 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <optional>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -275,16 +275,24 @@ void MainWindow::ContinueFollowPass() {
 
 void MainWindow::RunFollowStep() {
     FollowState& f = *follow_;
-    f.inStep = true;
-    const PassResult result = f.follower.Step(kStepBytes);
+    PassResult result;
+    {
+        // Cleared however the step ends: a step that failed must not stop all later ones.
+        struct InStep {
+            bool& flag;
+            explicit InStep(bool& b) : flag(b) { flag = true; }
+            ~InStep() { flag = false; }
+        } inStep(f.inStep);
+        result = f.follower.Step(kStepBytes);
+        if (result.status == PassStatus::Ok && !result.text.empty()) {
+            ShowFollowedText(result.text);
+        }
+    }
     if (result.status == PassStatus::Unreadable) {
-        f.inStep = false;
         // Reported without a box while it lasts; the next tick tries again.
         EndFollowPass(kUnreadable);
         return;
     }
-    if (!result.text.empty()) ShowFollowedText(result.text);
-    f.inStep = false;
     if (!hwnd()) return;
     if (!result.more) {
         EndFollowPass(L"");
