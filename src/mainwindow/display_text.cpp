@@ -33,13 +33,9 @@ std::vector<std::wstring_view> SplitForInsertion(std::wstring_view text, size_t 
     if (maxChars < 2) maxChars = 2;
     size_t at = 0;
     while (at < text.size()) {
-        size_t n = 1;
-        if (text[at] != L'{') {
-            n = std::min(maxChars, text.size() - at);
-            // Never part a surrogate pair.
-            const wchar_t last = text[at + n - 1];
-            if (at + n < text.size() && last >= 0xD800 && last <= 0xDBFF) --n;
-        }
+        size_t n = std::min(maxChars, text.size() - at);
+        const wchar_t last = text[at + n - 1];
+        if (at + n < text.size() && last >= 0xD800 && last <= 0xDBFF) --n;
         pieces.push_back(text.substr(at, n));
         at += n;
     }

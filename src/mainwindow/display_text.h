@@ -18,9 +18,8 @@ std::wstring ToDisplayText(std::string_view text, Decoder decode);
 // of the text when no line begins there.
 size_t LineStartAtOrAfter(std::wstring_view text, size_t pos);
 
-// Cuts text into pieces of at most maxChars characters for the display. A '{' that would
-// begin a piece goes in a piece of its own: a rich-text control reads a piece beginning
-// with "{\rtf" as formatted text, and a log line may begin so.
+// Cuts text into pieces of at most maxChars characters for the display, never between the
+// two halves of a surrogate pair.
 std::vector<std::wstring_view> SplitForInsertion(std::wstring_view text, size_t maxChars);
 
 }  // namespace zr

@@ -70,17 +70,6 @@ TEST(DisplayText, PiecesAreBoundedAndRejoinToTheText) {
     EXPECT_EQ(pieces.size(), (text.size() + 63) / 64);
 }
 
-TEST(DisplayText, NoPieceButALoneBraceBeginsWithABrace) {
-    const std::wstring text = L"{\\rtf1 not formatted}\r{\\urtf x}{{";
-    const auto pieces = SplitForInsertion(text, 8);
-    EXPECT_EQ(Join(pieces), text);
-    for (auto p : pieces) {
-        if (p[0] == L'{') {
-            EXPECT_EQ(p, L"{");
-        }
-    }
-}
-
 TEST(DisplayText, SurrogatePairsStayTogether) {
     const std::wstring text =
         L"abc\xD83D\xDE00"
