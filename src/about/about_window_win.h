@@ -26,7 +26,6 @@ class AboutWindow final : public Window {
   public:
     // Creates the window hidden and builds the version text; the caller shows it.
     bool Create();
-    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -116,15 +116,7 @@ void BookmarkWindow::OnCreate() {
 
 void BookmarkWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    font_ = MakeUiFont(dpi_);
-    for (const auto& spec : kControls) {
-        SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    }
-    LayoutControls(hwnd(), kControls, dpi_);
-    const SIZE size =
-        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
-    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RescaleFixedWindow(hwnd(), kControls, dpi, font_, kClientWidth, kClientHeight, suggested);
 }
 
 void BookmarkWindow::OnCommand(int id, int code) {

@@ -34,7 +34,6 @@ class BookmarkWindow final : public Window {
     void Close();
     // The full paths in list order.
     std::vector<std::wstring> Paths() const;
-    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -90,6 +90,23 @@ SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD 
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+void RescaleFixedWindow(HWND window, std::span<const ControlSpec> specs, int dpi, UniqueFont& font,
+                        int clientTwipsW, int clientTwipsH, const RECT& suggested) {
+    UniqueFont next = MakeUiFont(dpi);
+    for (const auto& control : specs) {
+        SendMessageW(GetDlgItem(window, control.id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(next.get()), TRUE);
+    }
+    font = std::move(next);
+    LayoutControls(window, specs, dpi);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE));
+    const SIZE size = WindowSizeForClient(clientTwipsW, clientTwipsH, style, exStyle,
+                                          GetMenu(window) != nullptr, dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
                     BYTE charset) {
     LOGFONTW lf{};

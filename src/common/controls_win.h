@@ -27,6 +27,11 @@ void LayoutControls(HWND parent, std::span<const ControlSpec> specs, int dpi);
 // Outer size for a designed client size in twips, for the given styles and DPI.
 SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD exStyle, bool menu,
                          int dpi);
+// Lays a fixed-size window out again at a new DPI: a new control font (the old one is
+// released only once no control uses it), the controls at their designed places, and the
+// designed client size at the place the system suggests.
+void RescaleFixedWindow(HWND window, std::span<const ControlSpec> specs, int dpi, UniqueFont& font,
+                        int clientTwipsW, int clientTwipsH, const RECT& suggested);
 // A font of tenthsOfPoint / 10 points at the given DPI.
 UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
                     BYTE charset = SHIFTJIS_CHARSET);

@@ -17,6 +17,7 @@ class Window {
     HWND hwnd() const noexcept { return hwnd_; }
     bool exists() const noexcept { return hwnd_ != nullptr; }
     bool visible() const noexcept { return hwnd_ && IsWindowVisible(hwnd_); }
+    HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
     // The window's procedure as registered; the main window's move hook chains to it.
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 

@@ -160,15 +160,7 @@ void FileSearchWindow::OnCreate() {
 
 void FileSearchWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    font_ = MakeUiFont(dpi_);
-    for (const auto& spec : kControls) {
-        SendMessageW(Control(spec.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    }
-    LayoutControls(hwnd(), kControls, dpi_);
-    const SIZE size =
-        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
-    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RescaleFixedWindow(hwnd(), kControls, dpi, font_, kClientWidth, kClientHeight, suggested);
 }
 
 void FileSearchWindow::OnClose() {

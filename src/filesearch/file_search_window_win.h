@@ -28,7 +28,6 @@ class FileSearchWindow final : public Window {
     explicit FileSearchWindow(MainWindow& main) : main_(main) {}
     // Creates the window hidden, at the process's current folder with the pattern "*.*".
     bool Create();
-    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
     const std::wstring& Folder() const { return folder_; }
     // The full paths behind the entries of the folder list, in list order.
     const std::vector<std::wstring>& FolderItems() const { return folderItems_; }

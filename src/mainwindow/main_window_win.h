@@ -61,7 +61,7 @@ inline constexpr wchar_t kErrorTitle[] = L"エラー";
 inline constexpr wchar_t kExeRefused[] = L"実行ファイルは読み込めません。";
 
 class MainWindow final : public Window {
-public:
+  public:
     MainWindow();
     ~MainWindow() override;
 
@@ -73,7 +73,7 @@ public:
     void OpenFile(const std::wstring& strOpenFilePath);
     void ResizeBMForm();
     void ResizeFSForm();
-    BookmarkWindow& Bookmarks();    // created, hidden, on first reference
+    BookmarkWindow& Bookmarks();     // created, hidden, on first reference
     FileSearchWindow& FileSearch();  // likewise
     AboutWindow* About() const { return about_.get(); }
     void SetTopMost(HWND hwnd, int release);
@@ -91,7 +91,6 @@ public:
 
     Settings& settings() { return settings_; }
     DisplayState& display() { return display_; }
-    HWND Control(int id) const { return GetDlgItem(hwnd(), id); }
     const std::wstring& FilePath() const { return strFilePath_; }
     bool StopRead() const { return blnStopRead_; }
     bool WrapLines() const { return wrap_; }
@@ -101,11 +100,11 @@ public:
     void UnhookWindow();
     WNDPROC PreviousWndProc() const { return lngPrevWndProc_; }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnDestroyed() override;
 
-private:
+  private:
     // Load and close.
     void RunLoadSteps();
     void ApplyStoredPosition(const StartupValues& startup);
