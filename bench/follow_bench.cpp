@@ -14,7 +14,6 @@
 
 #include "mainwindow/follower.h"
 
-
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 

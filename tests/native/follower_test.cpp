@@ -8,7 +8,6 @@
 
 #include "test_files.h"
 
-
 namespace zr {
 namespace {
 
