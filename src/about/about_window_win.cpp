@@ -57,13 +57,10 @@ std::optional<ProgramVersion> ReadOwnVersion() {
 }
 
 bool AboutWindow::Create() {
-    const int dpi = WindowDpi(nullptr);
-    const SIZE size =
-        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
-    return CreateWin({L"ZororuvAbout", CS_HREDRAW | CS_VREDRAW,
-                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), false},
-                     kExStyle, kStyle, kAboutCaption, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
-                     size.cy, nullptr, nullptr) != nullptr;
+    return CreateDesigned({L"ZororuvAbout", CS_HREDRAW | CS_VREDRAW,
+                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), false},
+                          kExStyle, kStyle, kAboutCaption, kClientWidth, kClientHeight,
+                          CW_USEDEFAULT, CW_USEDEFAULT) != nullptr;
 }
 
 LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

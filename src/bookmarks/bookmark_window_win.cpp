@@ -79,11 +79,8 @@ void WidenScrollRange(HWND list, const std::wstring& text, int& widest) {
 }  // namespace
 
 bool BookmarkWindow::Create() {
-    const int dpi = WindowDpi(nullptr);
-    const SIZE size =
-        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
-    return CreateWin({L"ZororuvBookmarks"}, kExStyle, kStyle, kBookmarkCaption, 0, 0, size.cx,
-                     size.cy, nullptr, nullptr) != nullptr;
+    return CreateDesigned({L"ZororuvBookmarks"}, kExStyle, kStyle, kBookmarkCaption, kClientWidth,
+                          kClientHeight, 0, 0) != nullptr;
 }
 
 LRESULT BookmarkWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

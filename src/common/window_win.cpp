@@ -1,5 +1,6 @@
 #include "common/window_win.h"
 
+#include "common/controls_win.h"
 #include "resources/resource_ids.h"
 
 namespace zr {
@@ -43,6 +44,13 @@ HWND Window::CreateWin(const ClassSpec& cls, DWORD exStyle, DWORD style, const w
     }
     return CreateWindowExW(exStyle, cls.name, title, style, x, y, width, height, parent, menu,
                            AppInstance(), this);
+}
+
+HWND Window::CreateDesigned(const ClassSpec& cls, DWORD exStyle, DWORD style, const wchar_t* title,
+                            int clientTwipsW, int clientTwipsH, int x, int y, bool menu) {
+    const SIZE size =
+        WindowSizeForClient(clientTwipsW, clientTwipsH, style, exStyle, menu, WindowDpi(nullptr));
+    return CreateWin(cls, exStyle, style, title, x, y, size.cx, size.cy, nullptr, nullptr);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -33,6 +33,11 @@ class Window {
     HWND CreateWin(const ClassSpec& cls, DWORD exStyle, DWORD style, const wchar_t* title, int x,
                    int y, int width, int height, HWND parent, HMENU menu);
 
+    // The same for a window of a designed client size in twips, sized at the DPI of the
+    // screen it starts on (a menu bar, when there is one, comes on top of that size).
+    HWND CreateDesigned(const ClassSpec& cls, DWORD exStyle, DWORD style, const wchar_t* title,
+                        int clientTwipsW, int clientTwipsH, int x, int y, bool menu = false);
+
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     // Called after WM_NCDESTROY, when the HWND is gone; the object may be reused.
     virtual void OnDestroyed() {}

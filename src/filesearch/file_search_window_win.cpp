@@ -122,11 +122,8 @@ bool FileSearchWindow::Create() {
     folderItems_.clear();
     patterns_ = SplitPatterns(L"*.*");
     driveIndex_ = CB_ERR;
-    const int dpi = WindowDpi(nullptr);
-    const SIZE size =
-        WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi);
-    return CreateWin({L"ZororuvFileSearch"}, kExStyle, kStyle, L"", 0, 0, size.cx, size.cy, nullptr,
-                     nullptr) != nullptr;
+    return CreateDesigned({L"ZororuvFileSearch"}, kExStyle, kStyle, L"", kClientWidth,
+                          kClientHeight, 0, 0) != nullptr;
 }
 
 LRESULT FileSearchWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

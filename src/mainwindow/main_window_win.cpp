@@ -53,10 +53,8 @@ bool MainWindow::Create(int showCommand, bool quitOnDestroy) {
     static HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
     (void)richEdit;
 
-    const int dpi = WindowDpi(nullptr);
-    const SIZE size = WindowSizeForClient(kClientWidth, kClientHeight, kMainStyle, 0, true, dpi);
-    if (!CreateWin({L"ZororuvMain"}, 0, kMainStyle, kMainCaption, CW_USEDEFAULT, CW_USEDEFAULT,
-                   size.cx, size.cy, nullptr, nullptr)) {
+    if (!CreateDesigned({L"ZororuvMain"}, 0, kMainStyle, kMainCaption, kClientWidth, kClientHeight,
+                        CW_USEDEFAULT, CW_USEDEFAULT, true)) {
         return false;
     }
     RunLoadSteps();

@@ -214,17 +214,7 @@ TEST_F(FollowOpen, RealDialogOpensTheTypedPath) {
     WriteFileBytes(path, "dialog line\r\n");
     auto main = StartFollowing();
     ASSERT_TRUE(main);
-    DialogWatcher watcher(L"ファイルを開く", [&](HWND dlg) {
-        HWND name = GetDlgItem(dlg, 0x47C);  // the file name combo box
-        if (name) {
-            if (HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
-        } else {
-            name = GetDlgItem(dlg, 0x480);  // the file name edit box
-        }
-        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
-    });
+    DialogWatcher watcher(L"ファイルを開く", [&](HWND dlg) { AnswerOpenDialog(dlg, path); });
     ChooseMenu(main->hwnd(), IDM_OPEN);
     EXPECT_TRUE(watcher.Found());
     EXPECT_EQ(main->FilePath(), path);

@@ -207,6 +207,18 @@ DialogWatcher::~DialogWatcher() {
     if (thread_.joinable()) thread_.join();
 }
 
+void AnswerOpenDialog(HWND dlg, const std::wstring& path) {
+    HWND name = GetDlgItem(dlg, 0x47C);  // the file name combo box
+    if (name) {
+        if (HWND edit = FindWindowExW(name, nullptr, L"Edit", nullptr)) name = edit;
+    } else {
+        name = GetDlgItem(dlg, 0x480);  // the file name edit box
+    }
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+}
+
 TempDir::TempDir() {
     wchar_t base[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, base);

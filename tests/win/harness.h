@@ -83,6 +83,9 @@ class DialogWatcher {
     std::thread thread_;
 };
 
+// Types a path into the name box of a real open dialog and presses its OK button.
+void AnswerOpenDialog(HWND dialog, const std::wstring& path);
+
 // A scratch folder under the Windows temp folder, removed at the end.
 class TempDir {
   public:
