@@ -101,6 +101,7 @@ TEST(SettingsLoad, StoredValuesAreReadByTheirType) {
         {L"Font Name", 7},  // of the wrong type: the default
         {L"Back Color", L"red"},
         {L"Fore Color", 255},
+        {L"Wave FilePath", L"C:\\" + std::wstring(1000, L'x') + L".wav"},  // read whole
     };
     Settings s;
     LoadSettings(store, s);
@@ -111,6 +112,7 @@ TEST(SettingsLoad, StoredValuesAreReadByTheirType) {
     EXPECT_EQ(s.FontName, L"ＭＳ Ｐゴシック");
     EXPECT_EQ(s.BackColor, L"16777215");
     EXPECT_EQ(s.ForeColor, L"255") << "a colour keeps its decimal text";
+    EXPECT_EQ(s.WaveFilePath.size(), 1007u);
     // ...and the next store writes an "on" back as 1.
     SetRegistry(store, s);
     EXPECT_EQ(std::get<int32_t>(store.values[L"Notice"]), 1);
