@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/follower.h"
+#include "follow/follower.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "mainwindow/path_rules.h"
+#include "follow/path_rules.h"
 
 namespace zr {
 

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "common/codepage_win.h"
-#include "mainwindow/file_source.h"
-#include "mainwindow/follower.h"
-#include "mainwindow/notices.h"
+#include "follow/file_source.h"
+#include "follow/follower.h"
+#include "follow/notices.h"
 
 namespace zr {
 

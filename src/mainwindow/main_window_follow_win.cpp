@@ -20,11 +20,11 @@
 #include "common/handles_win.h"
 #include "common/ui_seam_win.h"
 #include "common/window_win.h"
-#include "mainwindow/display_text.h"
+#include "follow/display_text.h"
 #include "mainwindow/follow_state_win.h"
 #include "mainwindow/main_window_win.h"
-#include "mainwindow/path_rules.h"
-#include "mainwindow/timestamp.h"
+#include "follow/path_rules.h"
+#include "follow/timestamp.h"
 
 namespace zr {
 

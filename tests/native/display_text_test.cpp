@@ -1,4 +1,4 @@
-#include "mainwindow/display_text.h"
+#include "follow/display_text.h"
 
 #include <gtest/gtest.h>
 

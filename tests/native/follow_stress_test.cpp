@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "mainwindow/follower.h"
+#include "follow/follower.h"
 #include "test_files.h"
 
 namespace zr {

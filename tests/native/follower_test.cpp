@@ -1,5 +1,5 @@
 // The follower against real files that a second process writes.
-#include "mainwindow/follower.h"
+#include "follow/follower.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mainwindow/notices.h"
+#include "follow/notices.h"
 
 #include <gtest/gtest.h>
 

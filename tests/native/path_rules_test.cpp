@@ -1,4 +1,4 @@
-#include "mainwindow/path_rules.h"
+#include "follow/path_rules.h"
 
 #include <gtest/gtest.h>
 

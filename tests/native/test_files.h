@@ -24,7 +24,7 @@
 extern char** environ;
 #endif
 
-#include "mainwindow/file_source.h"
+#include "follow/file_source.h"
 
 namespace zr::test {
 

@@ -3,7 +3,7 @@
 #include <richedit.h>
 
 #include "follow_helpers.h"
-#include "mainwindow/timestamp.h"
+#include "follow/timestamp.h"
 
 namespace zr::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/handles_win.h"
-#include "mainwindow/file_source.h"
+#include "follow/file_source.h"
 
 namespace zr {
 namespace {

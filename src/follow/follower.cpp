@@ -22,7 +22,7 @@
 // end). Double-byte characters are found by walking from the line start with the code page's
 // lead-byte test; a lead byte at the very end of what was read is held back until its trail
 // byte arrives, so a character split between two writes is never shown as two broken halves.
-#include "mainwindow/follower.h"
+#include "follow/follower.h"
 
 #include <algorithm>
 #include <vector>

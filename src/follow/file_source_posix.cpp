@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "mainwindow/file_source.h"
+#include "follow/file_source.h"
 
 namespace zr {
 namespace {

@@ -1,4 +1,4 @@
-#include "mainwindow/timestamp.h"
+#include "follow/timestamp.h"
 
 #include <cstdio>
 #include <ctime>

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mainwindow/file_source.h"
+#include "follow/file_source.h"
 
 namespace zr {
 
