@@ -47,11 +47,12 @@ Follower::Follower(FileSource& files, LeadBytePredicate isLeadByte, uint64_t tai
     }
 }
 
-void Follower::Start(const std::wstring& path) {
+void Follower::Start(const std::wstring& path, uint64_t firstTail) {
     path_ = path;
     following_ = true;
     ++generation_;
     ResetReadState();
+    firstTail_ = std::min(firstTail, tailLimit_);
 }
 
 void Follower::Stop() {
@@ -62,12 +63,11 @@ void Follower::Stop() {
 
 void Follower::ResetReadState() {
     placed_ = false;
+    firstTail_ = tailLimit_;
     id_ = {};
     pos_ = 0;
     fingerprint_.clear();
-    afterCr_ = false;
-    heldLead_ = -1;
-    midLine_ = false;
+    line_ = {};
 }
 
 PassResult Follower::Step(size_t maxBytes) {
@@ -94,19 +94,21 @@ PassResult Follower::Step(size_t maxBytes) {
         EndLineForRestart(result.text);
         result.restarted = true;
         placed_ = false;
+        firstTail_ = tailLimit_;
     }
     if (!placed_) {
         id_ = *id;
-        PlaceStart(*file, *size);
+        PlaceStart(*file, *size, firstTail_);
         placed_ = true;
     }
+    result.readFrom = pos_;
 
     const uint64_t available = *size - pos_;
     const size_t want =
         static_cast<size_t>(std::min<uint64_t>(available, std::max<size_t>(maxBytes, 1)));
     std::vector<char> buf(want);
     const size_t got = want ? file->ReadAt(pos_, buf.data(), want) : 0;
-    Consume(buf.data(), got, result.text);
+    Consume(buf.data(), got, line_, result.text);
     pos_ += got;
     if (got >= kFingerprintBytes) {
         fingerprint_.assign(buf.data() + got - kFingerprintBytes, kFingerprintBytes);
@@ -121,36 +123,65 @@ PassResult Follower::Step(size_t maxBytes) {
     return result;
 }
 
-void Follower::PlaceStart(OpenLogFile& file, uint64_t size) {
+void Follower::PlaceStart(OpenLogFile& file, uint64_t size, uint64_t tail) {
     pos_ = 0;
     fingerprint_.clear();
-    if (size <= tailLimit_) return;
+    if (size <= tail) return;
+    // One line longer than the whole part: its end is shown rather than nothing.
+    pos_ = LineStartFrom(file, size - tail, size, line_.afterCr);
+    LoadFingerprint(file);
+}
 
-    // Start after the first line end at or beyond the last part's first byte. The byte just
-    // before the last part is looked at too: when it ends a line, the part starts a line.
-    const uint64_t partStart = size - tailLimit_;
-    uint64_t at = partStart - 1;
+uint64_t Follower::LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit, bool& afterCr) {
+    afterCr = false;
+    if (from == 0) return 0;
+    // The byte just before `from` is looked at too: when it ends a line, a line starts there.
+    uint64_t at = from - 1;
     std::vector<char> chunk(kBoundaryScanChunk);
-    bool found = false;
-    while (at < size && !found) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(chunk.size(), size - at));
+    while (at < limit) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(chunk.size(), limit - at));
         const size_t got = file.ReadAt(at, chunk.data(), want);
         for (size_t i = 0; i < got; ++i) {
             const uint8_t cls = byteClass_[static_cast<unsigned char>(chunk[i])];
             if (cls == kCr || cls == kLf) {
-                pos_ = at + i + 1;
                 // An LF right after this CR belongs to it and must not become an empty line.
-                afterCr_ = cls == kCr;
-                found = true;
-                break;
+                afterCr = cls == kCr;
+                return at + i + 1;
             }
         }
         if (got < want) break;
         at += got;
     }
-    // One line longer than the whole part: show its end rather than nothing.
-    if (!found) pos_ = partStart;
-    LoadFingerprint(file);
+    return from;
+}
+
+OlderText Follower::ReadBefore(uint64_t end, size_t maxBytes) {
+    OlderText older;
+    older.from = end;
+    if (!following_ || !placed_ || end == 0 || end > pos_ || maxBytes == 0) return older;
+    OpenError err = OpenError::None;
+    std::unique_ptr<OpenLogFile> file = files_.OpenForRead(path_, err);
+    if (!file) return older;
+    const std::optional<uint64_t> size = file->Size();
+    const std::optional<FileId> id = file->Id();
+    if (!size || !id || *id != id_ || *size < pos_ || !FingerprintMatches(*file)) return older;
+
+    LineState line;
+    uint64_t from = LineStartFrom(*file, end > maxBytes ? end - maxBytes : 0, end, line.afterCr);
+    // The LF of a CR LF that the line start stopped inside belongs to the line before.
+    if (line.afterCr && from < end) {
+        char next = 0;
+        if (file->ReadAt(from, &next, 1) == 1 && next == '\n') ++from;
+        line.afterCr = false;
+    }
+    std::vector<char> buf(static_cast<size_t>(end - from));
+    const size_t got = file->ReadAt(from, buf.data(), buf.size());
+    if (got != buf.size()) return older;
+    Consume(buf.data(), got, line, older.text);
+    // A lead byte at the very end belongs to a line that was cut at a byte, not a character.
+    if (line.heldLead >= 0) older.text += static_cast<char>(line.heldLead);
+    older.from = from;
+    return older;
 }
 
 void Follower::LoadFingerprint(OpenLogFile& file) {
@@ -172,23 +203,23 @@ bool Follower::FingerprintMatches(OpenLogFile& file) {
 void Follower::EndLineForRestart(std::string& out) {
     // A lead byte still waiting for its trail byte never gets one now; show it as the broken
     // byte it is rather than dropping part of the old text.
-    if (heldLead_ >= 0) {
-        out += static_cast<char>(heldLead_);
-        heldLead_ = -1;
-        midLine_ = true;
+    if (line_.heldLead >= 0) {
+        out += static_cast<char>(line_.heldLead);
+        line_.heldLead = -1;
+        line_.midLine = true;
     }
-    if (midLine_) out += "\r\n";
-    midLine_ = false;
-    afterCr_ = false;
+    if (line_.midLine) out += "\r\n";
+    line_.midLine = false;
+    line_.afterCr = false;
 }
 
-void Follower::Consume(const char* data, size_t n, std::string& out) {
+void Follower::Consume(const char* data, size_t n, LineState& line, std::string& out) const {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     size_t i = 0;
-    if (heldLead_ >= 0 && n > 0) {
-        out += static_cast<char>(heldLead_);
-        heldLead_ = -1;
-        midLine_ = true;
+    if (line.heldLead >= 0 && n > 0) {
+        out += static_cast<char>(line.heldLead);
+        line.heldLead = -1;
+        line.midLine = true;
         // A line end cannot be a trail byte: the lead byte stands alone and the line ends.
         if (byteClass_[p[0]] != kCr && byteClass_[p[0]] != kLf) {
             out += static_cast<char>(p[0]);
@@ -215,22 +246,22 @@ void Follower::Consume(const char* data, size_t n, std::string& out) {
         }
         if (i > runStart) {
             out.append(data + runStart, i - runStart);
-            midLine_ = true;
-            afterCr_ = false;
+            line.midLine = true;
+            line.afterCr = false;
         }
         if (holdLast) {
-            heldLead_ = p[i];
-            afterCr_ = false;
+            line.heldLead = p[i];
+            line.afterCr = false;
             ++i;
         } else if (i < n) {
             if (byteClass_[p[i]] == kCr) {
                 out += "\r\n";
-                afterCr_ = true;
+                line.afterCr = true;
             } else {
-                if (!afterCr_) out += "\r\n";
-                afterCr_ = false;
+                if (!line.afterCr) out += "\r\n";
+                line.afterCr = false;
             }
-            midLine_ = false;
+            line.midLine = false;
             ++i;
         }
     }

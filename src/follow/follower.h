@@ -18,7 +18,7 @@ inline bool IsShiftJisLeadByte(unsigned char b) {
 
 using LeadBytePredicate = bool (*)(unsigned char);
 
-// The display keeps at most this many characters, so a first pass never reads more.
+// A first pass never reads more than this many bytes from the end of the file.
 inline constexpr uint64_t kDefaultTailLimit = 8'000'000;
 // Bytes one Step reads at most unless told otherwise: small enough that the window's
 // message loop keeps running while a large file is taken in.
@@ -39,6 +39,15 @@ struct PassResult {
     // text then begins on a line of its own, below what was displayed before.
     bool restarted = false;
     uint64_t generation = 0;  // of the Start this result belongs to
+    // Offset in the file of the first byte this step read: where the text begins after a
+    // Start or a restart.
+    uint64_t readFrom = 0;
+};
+
+// Text that comes before what a pass showed first, for a display that reaches further back.
+struct OlderText {
+    std::string text;   // as PassResult::text: every line end "\r\n"
+    uint64_t from = 0;  // where it begins in the file; the `end` asked for when nothing came
 };
 
 class Follower {
@@ -46,15 +55,22 @@ class Follower {
     Follower(FileSource& files, LeadBytePredicate isLeadByte,
              uint64_t tailLimit = kDefaultTailLimit);
 
-    // Follows the file at path from now on; everything in it is new. Bumps the generation so
-    // that messages posted for an earlier file can be recognised and dropped.
-    void Start(const std::wstring& path);
+    // Follows the file at path from now on; everything in it is new. The first pass begins at
+    // the first line start within the last `firstTail` bytes (at most the tail limit, which
+    // a restart uses). Bumps the generation so that messages posted for an earlier file can
+    // be recognised and dropped.
+    void Start(const std::wstring& path, uint64_t firstTail = UINT64_MAX);
     // Stops following; Step does nothing until the next Start.
     void Stop();
 
     // One step of a pass: opens the file, checks it is still the file that was read, reads at
     // most maxBytes new bytes, closes it. When the result says more, call again soon.
     PassResult Step(size_t maxBytes = kDefaultStepBytes);
+
+    // The whole lines that end at `end` (a line start at or before the follow position) and
+    // begin at most maxBytes before it, read in the same way as the passes read. Nothing when
+    // the file is no longer the one that was followed: the next step starts over.
+    OlderText ReadBefore(uint64_t end, size_t maxBytes);
 
     uint64_t Generation() const { return generation_; }
     bool Following() const { return following_; }
@@ -65,14 +81,24 @@ class Follower {
   private:
     static constexpr size_t kFingerprintBytes = 64;
 
+    // Line state of the text emitted so far.
+    struct LineState {
+        bool afterCr = false;  // the last byte taken was a CR, so an LF next completes CR LF
+        int heldLead = -1;     // a lead byte whose trail byte has not been written yet
+        bool midLine = false;  // the display does not stand at the start of a line
+    };
+
     void ResetReadState();
     // Where to begin in a file just opened: its start, or for a large file the first line
-    // boundary within its last tailLimit_ bytes.
-    void PlaceStart(OpenLogFile& file, uint64_t size);
+    // boundary within its last `tail` bytes.
+    void PlaceStart(OpenLogFile& file, uint64_t size, uint64_t tail);
+    // The first line start at or after `from` (the byte before it counts too), or `from`
+    // itself when no line ends before `limit`; sets afterCr when it stops right after a CR.
+    uint64_t LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit, bool& afterCr);
     bool FingerprintMatches(OpenLogFile& file);
     // Short when the file shrank meanwhile, which makes the next pass start over.
     void LoadFingerprint(OpenLogFile& file);
-    void Consume(const char* data, size_t n, std::string& out);
+    void Consume(const char* data, size_t n, LineState& line, std::string& out) const;
     void EndLineForRestart(std::string& out);
 
     FileSource& files_;
@@ -85,14 +111,12 @@ class Follower {
 
     // Read state; valid once placed_ is set, i.e. after a file was first opened.
     bool placed_ = false;
+    uint64_t firstTail_ = 0;  // the tail of the first placement after Start
     FileId id_;
     uint64_t pos_ = 0;
     std::string fingerprint_;  // the bytes just before pos_, at most kFingerprintBytes
 
-    // Line state of what was emitted so far.
-    bool afterCr_ = false;  // the last byte taken was a CR, so an LF next completes CR LF
-    int heldLead_ = -1;     // a lead byte whose trail byte has not been written yet
-    bool midLine_ = false;  // the display does not stand at the start of a line
+    LineState line_;
 };
 
 }  // namespace zr

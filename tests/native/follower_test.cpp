@@ -386,6 +386,35 @@ TEST_F(FollowSmallTail, ReplacementLargerThanTheLimitShowsOnlyItsLastPart) {
     EXPECT_TRUE(lastRestarted_);
 }
 
+// The display shows the end of a log first and takes older text in on demand: whatever the
+// sizes, the older parts and the first pass join into the file's text, no line lost or
+// doubled, line ends split between parts included.
+TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
+    const std::string file = "one\r\ntwo\rthree\n\x8a\xbf\x8e\x9a\r\n\r\n\n\rcr lf\r\nlast line";
+    Append(file);
+    for (uint64_t tail = 1; tail <= file.size(); tail += 3) {
+        for (size_t chunk : {10, 11, 13, 64}) {
+            SCOPED_TRACE("tail " + std::to_string(tail) + ", chunk " + std::to_string(chunk));
+            follower_.Start(log_.wstring(), tail);
+            PassResult first = follower_.Step();
+            std::string shown = first.text;
+            uint64_t top = first.readFrom;
+            while (top > 0) {
+                OlderText older = follower_.ReadBefore(top, chunk);
+                ASSERT_LT(older.from, top);
+                shown = older.text + shown;
+                top = older.from;
+            }
+            EXPECT_EQ(shown, test::WithCrLf(file));
+        }
+    }
+    // Once the file is replaced, nothing older comes from the new one.
+    follower_.Start(log_.wstring(), 5);
+    const uint64_t top = follower_.Step().readFrom;
+    Writer({"truncate", log_, "0", "+", "append", log_, Hex("other\r\n")});
+    EXPECT_EQ(follower_.ReadBefore(top, 64).from, top);
+}
+
 TEST_F(Follow, SparseFileOf5GiBShowsItsEndAndFollowsAppends) {
     constexpr uint64_t kSize = 5ull << 30;
     Writer({"truncate", log_, std::to_string(kSize)});
