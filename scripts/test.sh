@@ -37,3 +37,69 @@ stage native
 stage i686 mingw-i686
 # The 64-bit build must compile cleanly; its portable tests run too.
 stage x86_64 mingw-x86_64 -R 'wine_prefix|core_tests'
+
+# check_package NAME SUFFIX: the tree's package holds exactly the program, the README and
+# the usage text, and the program in it, unpacked into a fresh folder, shows its main window
+# under Wine and ends cleanly when closed.
+check_package() {
+    local dir=$build/$1 part tmp listing
+    echo "== package $1 =="
+    cmake --build "$dir" -j"$jobs" --target package
+    # The version as the About box writes it: 1, 0, 0 reads "1.00".
+    local version=
+    for part in MAJOR MINOR REVISION; do
+        version+=$(sed -n "s/^#define ZORORUV_VERSION_$part \([0-9]*\)$/\1/p" \
+            "$root/src/resources/version.h")
+        if [ "$part" = MAJOR ]; then version+=.; fi
+    done
+    local zip=$dir/Zororuv-$version-$2.zip
+    # unzip names the files in the locale's encoding.
+    listing=$(LC_ALL=C.UTF-8 unzip -Z1 "$zip" | LC_ALL=C sort)
+    if [ "$listing" != "$(printf '%s\n' README.md zororuv.exe 使い方.txt | LC_ALL=C sort)" ]; then
+        echo "FAILED: $zip holds:"; echo "$listing"; return 1
+    fi
+    tmp=$(mktemp -d)
+    LC_ALL=C.UTF-8 unzip -q "$zip" -d "$tmp"
+    if [ "$(head -c3 "$tmp/使い方.txt" | od -An -tx1 | tr -d ' ')" != efbbbf ] ||
+        grep -q -v $'\r$' "$tmp/使い方.txt"; then
+        echo "FAILED: 使い方.txt is not UTF-8 with a BOM and CRLF line ends"
+        rm -rf "$tmp"; return 1
+    fi
+    # The main window is an X window named after the program inside Wine's desktop window;
+    # closing it the way the close box does must end the program with 0, and the prefix's
+    # wine server must go, which ends every process it served. The closing is sent by the
+    # 64-bit taskkill: the 32-bit one that plain `wine` starts does not see 64-bit processes.
+    bash "$root/scripts/make-wineprefix.sh" "$dir/wineprefix" >/dev/null
+    local ok=0
+    (
+        export WINEPREFIX=$dir/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
+        WINE64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+        export WINE64
+        cd "$tmp"
+        xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+            timeout 30 wine zororuv.exe & pid=$!
+            shown=
+            for _ in $(seq 40); do
+                sleep 0.25
+                id=$(xwininfo -root -tree |
+                    awk "/\"Zororuv\": \\(\"zororuv.exe\"/ { print \$1; exit }")
+                if [ -n "$id" ] && xwininfo -id "$id" | grep -q "Map State: IsViewable"; then
+                    shown=yes; break
+                fi
+            done
+            "$WINE64" taskkill /im zororuv.exe >/dev/null 2>&1
+            wait $pid && status=0 || status=$?
+            timeout 20 wineserver -w || { wineserver -k; echo "wine processes left over"; exit 1; }
+            echo "main window shown: ${shown:-no}; exit code: $status"
+            [ -n "$shown" ] && [ "$status" -eq 0 ]'
+    ) || ok=$?
+    rm -rf "$tmp"
+    if [ "$ok" -ne 0 ]; then
+        echo "FAILED: the packaged program did not start and end cleanly"; return 1
+    fi
+    echo "$zip: $(echo $listing); starts and ends cleanly"
+}
+
+check_package i686 win32
+check_package x86_64 win64
