@@ -26,6 +26,19 @@ std::string ToAnsi(std::wstring_view text) {
     return out;
 }
 
+std::optional<std::string> ToAnsiExact(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    BOOL usedDefault = FALSE;
+    const int n =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                            static_cast<int>(text.size()), nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return std::nullopt;
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                        out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 bool IsAnsiLeadByte(unsigned char byte) {
     return IsDBCSLeadByteEx(CP_ACP, byte) != FALSE;
 }

@@ -1,5 +1,6 @@
 // The one place where text crosses between the system code page and the program's wide strings.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@ namespace zr {
 std::wstring FromAnsi(std::string_view bytes);
 // Wide text to the system code page; characters it lacks become its default character.
 std::string ToAnsi(std::wstring_view text);
+// Wide text to the system code page exactly: nothing when a character has no form there,
+// rather than a look-alike or the default character.
+std::optional<std::string> ToAnsiExact(std::wstring_view text);
 // True when the byte starts a double-byte character in the system code page.
 bool IsAnsiLeadByte(unsigned char byte);
 

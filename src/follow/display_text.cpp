@@ -4,23 +4,6 @@
 
 namespace zr {
 
-std::wstring ToDisplayText(std::string_view text, Decoder decode) {
-    std::wstring out;
-    out.reserve(text.size());
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find("\r\n", start);
-        if (end == std::string_view::npos) {
-            out += decode(text.substr(start));
-            break;
-        }
-        out += decode(text.substr(start, end - start));
-        out += L'\r';
-        start = end + 2;
-    }
-    return out;
-}
-
 size_t LineStartAtOrAfter(std::wstring_view text, size_t pos) {
     if (pos == 0) return 0;
     if (pos > text.size()) return text.size();

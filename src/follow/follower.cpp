@@ -17,11 +17,12 @@
 // When any check fails, the file is read again from its start and the new text is shown
 // below the old, on a line of its own: text once displayed is never taken back.
 //
-// Line ends are folded to CR LF as bytes are taken, with the state carried from one Step to
-// the next (a CR at the end of one write and the LF at the start of the next make one line
-// end). Double-byte characters are found by walking from the line start with the code page's
-// lead-byte test; a lead byte at the very end of what was read is held back until its trail
-// byte arrives, so a character split between two writes is never shown as two broken halves.
+// The encoding is found when a file is first placed (see text_decoder.cpp) and found again at
+// every restart. Every offset the follower places at (a tail start, the start of older text)
+// falls on a boundary of the encoding's units, after any byte-order mark, so no text begins
+// with half a character and the mark is never shown. The decoder keeps its state from one Step
+// to the next: a CR at the end of one write and the LF at the start of the next make one line
+// end, and a character split between two writes is never shown as two broken halves.
 #include "follow/follower.h"
 
 #include <algorithm>
@@ -30,26 +31,21 @@
 namespace zr {
 namespace {
 
-enum ByteClass : uint8_t { kPlain, kCr, kLf, kLead };
-
 constexpr size_t kBoundaryScanChunk = 64 * 1024;
+
+bool IsUtf16(TextEncoding e) {
+    return e == TextEncoding::Utf16Le || e == TextEncoding::Utf16Be;
+}
 
 }  // namespace
 
-Follower::Follower(FileSource& files, LeadBytePredicate isLeadByte, uint64_t tailLimit)
-    : files_(files), tailLimit_(tailLimit) {
-    for (int b = 0; b < 256; ++b) {
-        const auto c = static_cast<unsigned char>(b);
-        byteClass_[b] = c == '\r'                       ? kCr
-                        : c == '\n'                     ? kLf
-                        : (isLeadByte && isLeadByte(c)) ? kLead
-                                                        : kPlain;
-    }
-}
+Follower::Follower(FileSource& files, const CodePage& codePage, uint64_t tailLimit)
+    : files_(files), codePage_(codePage), tailLimit_(tailLimit), line_(codePage) {}
 
-void Follower::Start(const std::wstring& path, uint64_t firstTail) {
+void Follower::Start(const std::wstring& path, uint64_t firstTail, TextEncoding encoding) {
     path_ = path;
     following_ = true;
+    forced_ = encoding;
     ++generation_;
     ResetReadState();
     firstTail_ = std::min(firstTail, tailLimit_);
@@ -66,8 +62,9 @@ void Follower::ResetReadState() {
     firstTail_ = tailLimit_;
     id_ = {};
     pos_ = 0;
+    textStart_ = 0;
     fingerprint_.clear();
-    line_ = {};
+    line_ = TextDecoder(codePage_, forced_);
 }
 
 PassResult Follower::Step(size_t maxBytes) {
@@ -97,8 +94,8 @@ PassResult Follower::Step(size_t maxBytes) {
         firstTail_ = tailLimit_;
     }
     if (!placed_) {
+        if (!Place(*file, *size, firstTail_)) return result;
         id_ = *id;
-        PlaceStart(*file, *size, firstTail_);
         placed_ = true;
     }
     result.readFrom = pos_;
@@ -108,7 +105,7 @@ PassResult Follower::Step(size_t maxBytes) {
         static_cast<size_t>(std::min<uint64_t>(available, std::max<size_t>(maxBytes, 1)));
     std::vector<char> buf(want);
     const size_t got = want ? file->ReadAt(pos_, buf.data(), want) : 0;
-    Consume(buf.data(), got, line_, result.text);
+    line_.Decode(std::string_view(buf.data(), got), result.text);
     pos_ += got;
     if (got >= kFingerprintBytes) {
         fingerprint_.assign(buf.data() + got - kFingerprintBytes, kFingerprintBytes);
@@ -123,42 +120,87 @@ PassResult Follower::Step(size_t maxBytes) {
     return result;
 }
 
-void Follower::PlaceStart(OpenLogFile& file, uint64_t size, uint64_t tail) {
-    pos_ = 0;
-    fingerprint_.clear();
-    if (size <= tail) return;
-    // One line longer than the whole part: its end is shown rather than nothing.
-    pos_ = LineStartFrom(file, size - tail, size, line_.afterCr);
+bool Follower::Place(OpenLogFile& file, uint64_t size, uint64_t tail) {
+    char headBytes[kHeadBytes];
+    const std::string_view head(headBytes,
+                                file.ReadAt(0, headBytes, std::min<uint64_t>(size, kHeadBytes)));
+    HeadEncoding found;
+    if (forced_ == TextEncoding::Auto) {
+        found = EncodingOfHead(head);
+    } else {
+        const std::string_view mark = ByteOrderMark(forced_);
+        found.encoding = forced_;
+        if (head.substr(0, mark.size()) == mark) {
+            found.markBytes = mark.size();
+        } else {
+            found.needMore = head.size() < mark.size() && mark.substr(0, head.size()) == head;
+        }
+    }
+    if (found.needMore) return false;
+    line_ = TextDecoder(codePage_, found.encoding);
+    textStart_ = found.markBytes;
+    pos_ = textStart_;
+    if (size > textStart_ && size - textStart_ > tail) {
+        // One line longer than the whole part: its end is shown rather than nothing.
+        bool afterCr = false;
+        pos_ = LineStartFrom(file, size - tail, size, found.encoding, afterCr);
+        line_.SetAfterCr(afterCr);
+    }
     LoadFingerprint(file);
+    return true;
 }
 
-uint64_t Follower::LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit, bool& afterCr) {
+uint64_t Follower::LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit,
+                                 TextEncoding encoding, bool& afterCr) {
     afterCr = false;
-    if (from == 0) return 0;
-    // The byte just before `from` is looked at too: when it ends a line, a line starts there.
-    uint64_t at = from - 1;
+    if (from <= textStart_) return textStart_;
+    const bool utf16 = IsUtf16(encoding);
+    const size_t unit = utf16 ? 2 : 1;
+    const size_t low = encoding == TextEncoding::Utf16Be ? 1 : 0;
+    // Marks are of even length, so UTF-16 units begin at even offsets.
+    if (utf16) from += from & 1;
+    // The unit just before `from` is looked at too: when it ends a line, a line starts there.
+    uint64_t at = from - unit;
     std::vector<char> chunk(kBoundaryScanChunk);
     while (at < limit) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(chunk.size(), limit - at));
         const size_t got = file.ReadAt(at, chunk.data(), want);
-        for (size_t i = 0; i < got; ++i) {
-            const uint8_t cls = byteClass_[static_cast<unsigned char>(chunk[i])];
-            if (cls == kCr || cls == kLf) {
+        for (size_t i = 0; i + unit <= got; i += unit) {
+            const char c = chunk[i + low];
+            if ((c == '\r' || c == '\n') && (!utf16 || chunk[i + 1 - low] == '\0')) {
                 // An LF right after this CR belongs to it and must not become an empty line.
-                afterCr = cls == kCr;
-                return at + i + 1;
+                afterCr = c == '\r';
+                return at + i + unit;
             }
         }
         if (got < want) break;
         at += got;
     }
-    return from;
+    return CharacterStartFrom(file, from, limit, encoding);
+}
+
+uint64_t Follower::CharacterStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit,
+                                      TextEncoding encoding) {
+    if (from <= textStart_) return textStart_;
+    const bool utf16 = IsUtf16(encoding);
+    const size_t low = encoding == TextEncoding::Utf16Be ? 1 : 0;
+    if (utf16) from += from & 1;
+    // The code page cannot tell where its characters begin without a line start to walk from.
+    unsigned char next[4] = {};
+    const size_t got = file.ReadAt(from, reinterpret_cast<char*>(next), sizeof next);
+    if (utf16 && got >= 2) {
+        const unsigned unitHigh = next[1 - low];
+        if (unitHigh >= 0xDC && unitHigh <= 0xDF) from += 2;  // the low half of a pair
+    } else if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Auto) {
+        for (size_t i = 0; i < got && i < 3 && (next[i] & 0xC0) == 0x80; ++i) ++from;
+    }
+    return std::min(from, limit);
 }
 
 OlderText Follower::ReadBefore(uint64_t end, size_t maxBytes) {
     OlderText older;
     older.from = end;
-    if (!following_ || !placed_ || end == 0 || end > pos_ || maxBytes == 0) return older;
+    if (!following_ || !placed_ || end <= textStart_ || end > pos_ || maxBytes == 0) return older;
     OpenError err = OpenError::None;
     std::unique_ptr<OpenLogFile> file = files_.OpenForRead(path_, err);
     if (!file) return older;
@@ -166,20 +208,32 @@ OlderText Follower::ReadBefore(uint64_t end, size_t maxBytes) {
     const std::optional<FileId> id = file->Id();
     if (!size || !id || *id != id_ || *size < pos_ || !FingerprintMatches(*file)) return older;
 
-    LineState line;
-    uint64_t from = LineStartFrom(*file, end > maxBytes ? end - maxBytes : 0, end, line.afterCr);
+    const TextEncoding encoding = line_.Encoding();
+    bool afterCr = false;
+    const uint64_t start = end - textStart_ > maxBytes ? end - maxBytes : 0;
+    uint64_t from = LineStartFrom(*file, start, end, encoding, afterCr);
     // The LF of a CR LF that the line start stopped inside belongs to the line before.
-    if (line.afterCr && from < end) {
-        char next = 0;
-        if (file->ReadAt(from, &next, 1) == 1 && next == '\n') ++from;
-        line.afterCr = false;
+    if (afterCr && from < end) {
+        const size_t unit = IsUtf16(encoding) ? 2 : 1;
+        char next[2] = {};
+        if (file->ReadAt(from, next, unit) == unit &&
+            next[encoding == TextEncoding::Utf16Be ? 1 : 0] == '\n' &&
+            (unit == 1 || next[encoding == TextEncoding::Utf16Be ? 0 : 1] == '\0')) {
+            from += unit;
+        }
     }
+    // A line longer than maxBytes: its end is shown rather than nothing.
+    if (from >= end) from = CharacterStartFrom(*file, start, end, encoding);
+    if (from >= end) return older;
     std::vector<char> buf(static_cast<size_t>(end - from));
     const size_t got = file->ReadAt(from, buf.data(), buf.size());
     if (got != buf.size()) return older;
-    Consume(buf.data(), got, line, older.text);
-    // A lead byte at the very end belongs to a line that was cut at a byte, not a character.
-    if (line.heldLead >= 0) older.text += static_cast<char>(line.heldLead);
+    TextDecoder line(codePage_, encoding);
+    line.Decode(std::string_view(buf.data(), got), older.text);
+    // A sequence cut at the very end belongs to a line that was cut at a byte, not a character.
+    line.Flush(older.text);
+    // Older text that settles the choice settles it for what is read next too.
+    line_.Adopt(line.Encoding());
     older.from = from;
     return older;
 }
@@ -200,71 +254,11 @@ bool Follower::FingerprintMatches(OpenLogFile& file) {
            std::equal(now, now + len, fingerprint_.begin());
 }
 
-void Follower::EndLineForRestart(std::string& out) {
-    // A lead byte still waiting for its trail byte never gets one now; show it as the broken
-    // byte it is rather than dropping part of the old text.
-    if (line_.heldLead >= 0) {
-        out += static_cast<char>(line_.heldLead);
-        line_.heldLead = -1;
-        line_.midLine = true;
-    }
-    if (line_.midLine) out += "\r\n";
-    line_.midLine = false;
-    line_.afterCr = false;
-}
-
-void Follower::Consume(const char* data, size_t n, LineState& line, std::string& out) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    size_t i = 0;
-    if (line.heldLead >= 0 && n > 0) {
-        out += static_cast<char>(line.heldLead);
-        line.heldLead = -1;
-        line.midLine = true;
-        // A line end cannot be a trail byte: the lead byte stands alone and the line ends.
-        if (byteClass_[p[0]] != kCr && byteClass_[p[0]] != kLf) {
-            out += static_cast<char>(p[0]);
-            i = 1;
-        }
-    }
-    while (i < n) {
-        const size_t runStart = i;
-        bool holdLast = false;
-        while (i < n) {
-            const uint8_t cls = byteClass_[p[i]];
-            if (cls == kPlain) {
-                ++i;
-            } else if (cls == kLead) {
-                if (i + 1 == n) {
-                    holdLast = true;
-                    break;
-                }
-                const uint8_t next = byteClass_[p[i + 1]];
-                i += (next == kCr || next == kLf) ? 1 : 2;
-            } else {
-                break;
-            }
-        }
-        if (i > runStart) {
-            out.append(data + runStart, i - runStart);
-            line.midLine = true;
-            line.afterCr = false;
-        }
-        if (holdLast) {
-            line.heldLead = p[i];
-            line.afterCr = false;
-            ++i;
-        } else if (i < n) {
-            if (byteClass_[p[i]] == kCr) {
-                out += "\r\n";
-                line.afterCr = true;
-            } else {
-                if (!line.afterCr) out += "\r\n";
-                line.afterCr = false;
-            }
-            line.midLine = false;
-            ++i;
-        }
-    }
+void Follower::EndLineForRestart(std::wstring& out) {
+    // A sequence still waiting for its end never gets one now; it is shown as the broken text
+    // it is rather than dropping part of the old text.
+    line_.Flush(out);
+    if (line_.MidLine()) out += L'\r';
 }
 
 }  // namespace zr

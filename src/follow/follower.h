@@ -1,22 +1,15 @@
 // Follows one growing log file: each pass turns the bytes added since the previous pass into
-// display text. It knows byte offsets, line endings, truncation and replacement, and nothing
-// about windows.
+// display text. It knows byte offsets, encodings, line endings, truncation and replacement,
+// and nothing about windows.
 #pragma once
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "follow/file_source.h"
+#include "follow/text_decoder.h"
 
 namespace zr {
-
-// Lead bytes of Shift_JIS (code page 932) double-byte characters.
-inline bool IsShiftJisLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-using LeadBytePredicate = bool (*)(unsigned char);
 
 // A first pass never reads more than this many bytes from the end of the file.
 inline constexpr uint64_t kDefaultTailLimit = 8'000'000;
@@ -29,10 +22,10 @@ enum class PassStatus { Ok, Unreadable };
 struct PassResult {
     PassStatus status = PassStatus::Ok;
     OpenError error = OpenError::None;  // why the file could not be opened, when Unreadable
-    // New display text, in the code page of the file, to be appended to the display as is.
-    // Every line end is written as "\r\n", whatever the file used (CR LF, CR or LF); no other
-    // CR or LF ever appears. It may end in the middle of a line, which the next text continues.
-    std::string text;
+    // New display text, to be appended to the display as is, decoded from the file's encoding.
+    // Every line end is a lone L'\r', whatever the file used (CR LF, CR or LF); no LF ever
+    // appears. It may end in the middle of a line, which the next text continues.
+    std::wstring text;
     // The pass has not reached the end of the file yet: call Step again soon.
     bool more = false;
     // The file shrank, was replaced or was rewritten, and is read again from its start; the
@@ -40,26 +33,27 @@ struct PassResult {
     bool restarted = false;
     uint64_t generation = 0;  // of the Start this result belongs to
     // Offset in the file of the first byte this step read: where the text begins after a
-    // Start or a restart.
+    // Start or a restart (after the byte-order mark, when the file has one).
     uint64_t readFrom = 0;
 };
 
 // Text that comes before what a pass showed first, for a display that reaches further back.
 struct OlderText {
-    std::string text;   // as PassResult::text: every line end "\r\n"
+    std::wstring text;  // as PassResult::text
     uint64_t from = 0;  // where it begins in the file; the `end` asked for when nothing came
 };
 
 class Follower {
   public:
-    Follower(FileSource& files, LeadBytePredicate isLeadByte,
-             uint64_t tailLimit = kDefaultTailLimit);
+    Follower(FileSource& files, const CodePage& codePage, uint64_t tailLimit = kDefaultTailLimit);
 
     // Follows the file at path from now on; everything in it is new. The first pass begins at
     // the first line start within the last `firstTail` bytes (at most the tail limit, which
-    // a restart uses). Bumps the generation so that messages posted for an earlier file can
-    // be recognised and dropped.
-    void Start(const std::wstring& path, uint64_t firstTail = UINT64_MAX);
+    // a restart uses). The file is read in `encoding`, or in the one it is found to use (at
+    // every start and restart) when Auto. Bumps the generation so that messages posted for an
+    // earlier file can be recognised and dropped.
+    void Start(const std::wstring& path, uint64_t firstTail = UINT64_MAX,
+               TextEncoding encoding = TextEncoding::Auto);
     // Stops following; Step does nothing until the next Start.
     void Stop();
 
@@ -77,33 +71,37 @@ class Follower {
     const std::wstring& Path() const { return path_; }
     // Offset in the file of the next byte to read.
     uint64_t Position() const { return pos_; }
+    // Where the file's text begins: after its byte-order mark. Nothing is older.
+    uint64_t TextStart() const { return textStart_; }
+    // The encoding the file is read in; Auto while the choice is still open (ASCII so far, or
+    // nothing read yet).
+    TextEncoding Encoding() const { return line_.Encoding(); }
 
   private:
     static constexpr size_t kFingerprintBytes = 64;
 
-    // Line state of the text emitted so far.
-    struct LineState {
-        bool afterCr = false;  // the last byte taken was a CR, so an LF next completes CR LF
-        int heldLead = -1;     // a lead byte whose trail byte has not been written yet
-        bool midLine = false;  // the display does not stand at the start of a line
-    };
-
     void ResetReadState();
-    // Where to begin in a file just opened: its start, or for a large file the first line
-    // boundary within its last `tail` bytes.
-    void PlaceStart(OpenLogFile& file, uint64_t size, uint64_t tail);
-    // The first line start at or after `from` (the byte before it counts too), or `from`
-    // itself when no line ends before `limit`; sets afterCr when it stops right after a CR.
-    uint64_t LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit, bool& afterCr);
+    // Finds the file's encoding and where to begin: its text start, or for a large file the
+    // first line boundary within its last `tail` bytes. False while its first bytes cannot
+    // tell the encoding yet.
+    bool Place(OpenLogFile& file, uint64_t size, uint64_t tail);
+    // The first line start at or after `from` (the unit before it counts too), or `from` itself
+    // moved to a character boundary when no line ends before `limit`; sets afterCr when it
+    // stops right after a CR.
+    uint64_t LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit, TextEncoding encoding,
+                           bool& afterCr);
+    // `from`, or the start of the character it falls in where the encoding tells.
+    uint64_t CharacterStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit,
+                                TextEncoding encoding);
     bool FingerprintMatches(OpenLogFile& file);
     // Short when the file shrank meanwhile, which makes the next pass start over.
     void LoadFingerprint(OpenLogFile& file);
-    void Consume(const char* data, size_t n, LineState& line, std::string& out) const;
-    void EndLineForRestart(std::string& out);
+    void EndLineForRestart(std::wstring& out);
 
     FileSource& files_;
-    std::array<uint8_t, 256> byteClass_{};
+    CodePage codePage_;
     uint64_t tailLimit_;
+    TextEncoding forced_ = TextEncoding::Auto;
 
     std::wstring path_;
     bool following_ = false;
@@ -114,9 +112,10 @@ class Follower {
     uint64_t firstTail_ = 0;  // the tail of the first placement after Start
     FileId id_;
     uint64_t pos_ = 0;
+    uint64_t textStart_ = 0;
     std::string fingerprint_;  // the bytes just before pos_, at most kFingerprintBytes
 
-    LineState line_;
+    TextDecoder line_;
 };
 
 }  // namespace zr

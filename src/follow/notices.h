@@ -19,8 +19,8 @@ class NoticeMatcher {
     // Indexes (0..2, ascending, each at most once) of the strings found in the text a pass
     // added to the display. Exact, case-sensitive search. The text continues the line left
     // unfinished by the previous call, so a string is found even when its line reached the
-    // display in two passes; an occurrence already reported is not reported again. Line ends
-    // are "\r\n" as the follower writes them: a CR or LF ends the line in progress.
+    // display in two passes; an occurrence already reported is not reported again. A CR (the
+    // display's line end) or an LF ends the line in progress.
     std::vector<size_t> Find(std::wstring_view added);
 
   private:

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -16,7 +18,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/codepage_win.h"
 #else
+#include <iconv.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,6 +30,7 @@ extern char** environ;
 #endif
 
 #include "follow/file_source.h"
+#include "follow/text_decoder.h"
 
 namespace zr::test {
 
@@ -82,21 +88,105 @@ inline std::string ReadWholeFile(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// The file's text with every line end (CR LF, CR, LF) written as CR LF, as it should appear
-// on the display.
-inline std::string WithCrLf(std::string_view bytes) {
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') {
-            out += "\r\n";
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        } else if (bytes[i] == '\n') {
-            out += "\r\n";
-        } else {
-            out += bytes[i];
+// The system code page as the program gets it: Windows' own conversion there, glibc's
+// conversion for code page 932 in the native build.
+#ifdef _WIN32
+inline std::wstring CodePageText(std::string_view bytes) {
+    return FromAnsi(bytes);
+}
+inline std::optional<std::string> CodePageBytes(std::wstring_view text) {
+    return ToAnsiExact(text);
+}
+#else
+inline std::wstring CodePageText(std::string_view bytes) {
+    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    std::wstring out;
+    size_t i = 0;
+    while (i < bytes.size()) {
+        char units[4096];
+        char* in = const_cast<char*>(bytes.data() + i);
+        size_t inLeft = bytes.size() - i;
+        char* o = units;
+        size_t oLeft = sizeof units;
+        const bool failed = iconv(cd, &in, &inLeft, &o, &oLeft) == static_cast<size_t>(-1);
+        for (const char* q = units; q + 1 < o; q += 2) {
+            const auto u = static_cast<wchar_t>(static_cast<unsigned char>(q[0]) |
+                                                static_cast<unsigned char>(q[1]) << 8);
+            out += u == 0 ? L'\uFFFD' : u;
+        }
+        i = bytes.size() - inLeft;
+        if (failed && errno != E2BIG) {
+            // Like Windows: an undefined character of two bytes is one U+FFFD.
+            out += L'\uFFFD';
+            const bool pair = IsShiftJisLeadByte(static_cast<unsigned char>(bytes[i]));
+            i += pair && i + 1 < bytes.size() ? 2 : 1;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
     return out;
+}
+inline std::optional<std::string> CodePageBytes(std::wstring_view text) {
+    static iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    std::string in;
+    for (wchar_t c : text) {
+        in += static_cast<char>(c & 0xFF);
+        in += static_cast<char>((c >> 8) & 0xFF);
+    }
+    std::string out(text.size() * 2 + 8, '\0');
+    char* ip = in.data();
+    size_t inLeft = in.size();
+    char* op = out.data();
+    size_t outLeft = out.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &ip, &inLeft, &op, &outLeft) == static_cast<size_t>(-1)) return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+#endif
+
+inline CodePage TestCodePage() {
+    return {IsShiftJisLeadByte, CodePageText};
+}
+
+// The display text of a code-page file: its lines decoded one by one, each line end (CR LF,
+// CR, LF) a lone CR.
+inline std::wstring ShownCodePage(std::string_view bytes) {
+    std::wstring out;
+    size_t start = 0;
+    for (size_t i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n') continue;
+        out += CodePageText(bytes.substr(start, i - start));
+        if (i == bytes.size()) break;
+        out += L'\r';
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    return out;
+}
+
+// UTF-16 text (a u"" literal) in the display's form: each line end a lone CR.
+inline std::wstring Shown(std::u16string_view text) {
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && i > 0 && text[i - 1] == u'\r') continue;
+        out += text[i] == u'\n' ? L'\r' : static_cast<wchar_t>(text[i]);
+    }
+    return out;
+}
+
+inline std::string Utf16Bytes(std::u16string_view text, bool littleEndian) {
+    std::string out;
+    for (char16_t u : text) {
+        const char lo = static_cast<char>(u & 0xFF);
+        const char hi = static_cast<char>(u >> 8);
+        out += littleEndian ? lo : hi;
+        out += littleEndian ? hi : lo;
+    }
+    return out;
+}
+
+inline std::string Utf8Bytes(std::u8string_view text) {
+    return std::string(text.begin(), text.end());
 }
 
 // Disk space the file takes, which is less than its size when it has holes.

@@ -8,6 +8,10 @@
 //   log_writer rename <from> <to>                 move, replacing what is at <to>
 //   log_writer delete <path>
 //   log_writer stress <path> <seed> <seconds>     append random text in random pieces
+//   log_writer pieces <path> <ack-path> <hex-bytes>...
+//       append each piece in a write of its own, keeping the file open, and after each wait
+//       (20 s at most) until the reader has acknowledged it: <ack-path> holds one byte for
+//       each piece written by this process so far, so every piece is read on its own
 //   log_writer hold <path> <r|rw|none> <seconds> <line>
 //       keep the file open for appending with that share mode, writing <line> CR LF every
 //       100 ms (the first at once); on POSIX every share mode behaves like rw
@@ -29,6 +33,7 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -209,6 +214,33 @@ bool Stress(const Str& path, uint64_t seed, double seconds) {
     return pending.empty() || out.Put(pending);
 }
 
+uint64_t FileSize(const Str& path) {
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+#else
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+#endif
+}
+
+bool Pieces(const Str& path, const Str& ack, const std::vector<std::string>& pieces) {
+    static uint64_t written = 0;
+    Out out(path, Out::Mode::Append);
+    if (!out.ok()) return false;
+    for (const std::string& piece : pieces) {
+        if (!out.Put(piece)) return false;
+        ++written;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (FileSize(ack) < written) {
+            if (std::chrono::steady_clock::now() > until) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    return true;
+}
+
 bool Hold(const Str& path, const Str& share, double seconds, const Str& line) {
 #ifdef _WIN32
     const DWORD mode = share == L"r"      ? FILE_SHARE_READ
@@ -280,6 +312,13 @@ bool Run(const std::vector<Str>& a) {
     if (op == "delete" && a.size() == 2) return Delete(a[1]);
     if (op == "stress" && a.size() == 4 && ParseU64(a[2], n) && ParseSeconds(a[3], seconds)) {
         return Stress(a[1], n, seconds);
+    }
+    if (op == "pieces" && a.size() >= 4) {
+        std::vector<std::string> pieces(a.size() - 3);
+        for (size_t i = 3; i < a.size(); ++i) {
+            if (!ParseHex(a[i], pieces[i - 3])) return false;
+        }
+        return Pieces(a[1], a[2], pieces);
     }
     if (op == "hold" && a.size() == 5 && ParseSeconds(a[3], seconds)) {
         return Hold(a[1], a[2], seconds, a[4]);

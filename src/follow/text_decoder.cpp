@@ -1,0 +1,398 @@
+// How a log's encoding is found, and how its bytes are decoded as they arrive
+//
+// A byte-order mark at the file's start decides at once. A file whose first units have zero
+// high bytes at odd offsets is UTF-16 LE without a mark (an 8-bit log has no NUL bytes).
+// Anything else is read as ASCII-compatible text, and the choice between UTF-8 and the code
+// page waits for the first byte above 0x7F: a valid UTF-8 sequence there, and in the rest of
+// the same read, means UTF-8. Until then the text is ASCII, which both read alike, so nothing
+// is ever shown in the wrong encoding; a read that ends inside that first sequence waits.
+//
+// Decoding keeps what a read ends in the middle of, for the next read, so a character split
+// between two writes is never shown as broken halves. The loops copy runs of plain units
+// straight through and look closer only at line ends, NUL and multi-byte sequences. The
+// code page's own decoder gets whole characters in long runs, cut only after a lead byte
+// that a line end follows (some decoders would take the line end as its trail byte).
+#include "follow/text_decoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace zr {
+namespace {
+
+constexpr wchar_t kReplacement = 0xFFFD;
+
+enum CpClass : uint8_t { kPlain, kCr, kLf, kLead };
+
+// 0x01 to 0x7F but CR and LF: copied as they are.
+struct AsciiTable {
+    bool plain[256] = {};
+    constexpr AsciiTable() {
+        for (int b = 1; b < 0x80; ++b) plain[b] = b != '\r' && b != '\n';
+    }
+};
+constexpr AsciiTable kAscii;
+
+// The UTF-8 sequence at p (p[0] >= 0x80, avail >= 1): its length, with ok and the code point
+// when valid; for an invalid one, the length of its longest valid beginning (at least 1),
+// shown as one U+FFFD. 0 when the bytes are a valid beginning cut short at avail.
+size_t Utf8Sequence(const uint8_t* p, size_t avail, uint32_t& cp, bool& ok) {
+    const uint8_t c = p[0];
+    size_t len = 0;
+    uint8_t lo = 0x80;
+    uint8_t hi = 0xBF;
+    ok = false;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0Fu;
+        if (c == 0xE0) lo = 0xA0;  // overlong
+        if (c == 0xED) hi = 0x9F;  // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07u;
+        if (c == 0xF0) lo = 0x90;  // overlong
+        if (c == 0xF4) hi = 0x8F;  // past U+10FFFF
+    } else {
+        return 1;
+    }
+    for (size_t k = 1; k < len; ++k) {
+        if (k == avail) return 0;
+        const uint8_t b = p[k];
+        if (b < lo || b > hi) return k;
+        cp = (cp << 6) | (b & 0x3Fu);
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    ok = true;
+    return len;
+}
+
+// For text that was ASCII up to `rest`, which begins at its first byte above 0x7F.
+TextEncoding ChooseAfterAscii(const uint8_t* p, size_t n) {
+    bool any = false;
+    for (size_t i = 0; i < n;) {
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        uint32_t cp = 0;
+        bool ok = false;
+        const size_t len = Utf8Sequence(p + i, n - i, cp, ok);
+        if (len == 0) return any ? TextEncoding::Utf8 : TextEncoding::Auto;
+        if (!ok) return TextEncoding::CodePage;
+        any = true;
+        i += len;
+    }
+    return TextEncoding::Utf8;
+}
+
+wchar_t* PutCodePoint(wchar_t* w, uint32_t cp) {
+    if (cp >= 0x10000) {
+        cp -= 0x10000;
+        *w++ = static_cast<wchar_t>(0xD800 + (cp >> 10));
+        *w++ = static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+        *w++ = static_cast<wchar_t>(cp);
+    }
+    return w;
+}
+
+}  // namespace
+
+std::string_view ByteOrderMark(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Utf8:
+            return "\xEF\xBB\xBF";
+        case TextEncoding::Utf16Le:
+            return "\xFF\xFE";
+        case TextEncoding::Utf16Be:
+            return "\xFE\xFF";
+        default:
+            return {};
+    }
+}
+
+HeadEncoding EncodingOfHead(std::string_view head) {
+    // No bytes yet, or one that could be half of a UTF-16 unit or the start of a mark.
+    if (head.size() < 2) return {TextEncoding::Auto, 0, true};
+    HeadEncoding result;
+    for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be}) {
+        const std::string_view mark = ByteOrderMark(e);
+        if (head.substr(0, mark.size()) == mark) return {e, mark.size(), false};
+        // Too few bytes yet to be sure there is no mark.
+        if (head.size() < mark.size() && mark.substr(0, head.size()) == head) {
+            result.needMore = true;
+        }
+    }
+    if (result.needMore) return result;
+    size_t units = 0;
+    size_t zeroHigh = 0;
+    size_t zeroLow = 0;
+    for (size_t i = 0; i + 1 < head.size() && i + 1 < kHeadBytes; i += 2) {
+        ++units;
+        zeroLow += head[i] == '\0';
+        zeroHigh += head[i + 1] == '\0';
+    }
+    // At least half of the units in ASCII, yet not a run of NUL bytes (a file's hole).
+    if (units > 0 && zeroHigh * 2 >= units && zeroHigh > zeroLow) {
+        result.encoding = TextEncoding::Utf16Le;
+    }
+    return result;
+}
+
+TextDecoder::TextDecoder(const CodePage& codePage, TextEncoding encoding)
+    : cpDecode_(codePage.decode), encoding_(encoding) {
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<unsigned char>(b);
+        cpClass_[b] = c == '\r'                                         ? kCr
+                      : c == '\n'                                       ? kLf
+                      : (codePage.isLeadByte && codePage.isLeadByte(c)) ? kLead
+                                                                        : kPlain;
+    }
+}
+
+void TextDecoder::Adopt(TextEncoding encoding) {
+    if (encoding_ == TextEncoding::Auto && heldCount_ == 0) encoding_ = encoding;
+}
+
+void TextDecoder::Decode(std::string_view bytes, std::wstring& out) {
+    if (bytes.empty()) return;
+    const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+    const size_t before = out.size();
+    switch (encoding_) {
+        case TextEncoding::Auto:
+        case TextEncoding::Utf8:
+            DecodeAsciiCompatible(p, bytes.size(), out);
+            break;
+        case TextEncoding::CodePage:
+            DecodeCodePage(p, bytes.size(), out);
+            break;
+        case TextEncoding::Utf16Le:
+        case TextEncoding::Utf16Be:
+            DecodeUtf16(p, bytes.size(), out);
+            break;
+    }
+    if (out.size() > before) midLine_ = out.back() != L'\r';
+}
+
+void TextDecoder::Flush(std::wstring& out) {
+    if (heldCount_ > 0 && encoding_ == TextEncoding::CodePage) {
+        out += cpDecode_(std::string_view(reinterpret_cast<const char*>(held_), heldCount_));
+        midLine_ = true;
+    } else if (heldCount_ > 0 || highSurrogate_ != 0) {
+        out += kReplacement;
+        midLine_ = true;
+    }
+    heldCount_ = 0;
+    highSurrogate_ = 0;
+}
+
+void TextDecoder::DecodeAsciiCompatible(const uint8_t* p, size_t n, std::wstring& out) {
+    size_t i = 0;
+    if (heldCount_ > 0 && encoding_ == TextEncoding::Auto) {
+        // The first sequence was cut short: the choice is made on it and what follows.
+        std::string joined(reinterpret_cast<const char*>(held_), heldCount_);
+        joined.append(reinterpret_cast<const char*>(p), n);
+        heldCount_ = 0;
+        Decode(joined, out);
+        return;
+    }
+    const size_t start = out.size();
+    out.resize(start + n + 2);
+    wchar_t* w = out.data() + start;
+    if (heldCount_ > 0) {
+        uint8_t seq[4];
+        const size_t held = heldCount_;
+        const size_t take = std::min(n, sizeof seq - held);
+        std::memcpy(seq, held_, held);
+        std::memcpy(seq + held, p, take);
+        uint32_t cp = 0;
+        bool ok = false;
+        const size_t len = Utf8Sequence(seq, held + take, cp, ok);
+        if (len == 0) {
+            std::memcpy(held_ + held, p, take);
+            heldCount_ += take;
+            out.resize(start);
+            return;
+        }
+        heldCount_ = 0;
+        w = PutCodePoint(w, ok ? cp : kReplacement);
+        afterCr_ = false;
+        i = len - held;  // the held bytes are a valid beginning, so len >= held
+    }
+    bool cr = afterCr_;
+    while (i < n) {
+        const size_t run = i;
+        while (i < n && kAscii.plain[p[i]]) *w++ = p[i++];
+        if (i > run) cr = false;
+        if (i == n) break;
+        const uint8_t c = p[i];
+        if (c == '\r') {
+            *w++ = L'\r';
+            cr = true;
+            ++i;
+            continue;
+        }
+        if (c == '\n') {
+            if (!cr) *w++ = L'\r';
+            cr = false;
+            ++i;
+            continue;
+        }
+        cr = false;
+        if (c == 0) {
+            *w++ = kReplacement;
+            ++i;
+            continue;
+        }
+        if (encoding_ == TextEncoding::Auto) {
+            encoding_ = ChooseAfterAscii(p + i, n - i);
+            if (encoding_ == TextEncoding::CodePage) {
+                out.resize(static_cast<size_t>(w - out.data()));
+                afterCr_ = false;
+                DecodeCodePage(p + i, n - i, out);
+                return;
+            }
+        }
+        uint32_t cp = 0;
+        bool ok = false;
+        const size_t len = Utf8Sequence(p + i, n - i, cp, ok);
+        if (len == 0) {
+            std::memcpy(held_, p + i, n - i);
+            heldCount_ = n - i;
+            break;
+        }
+        w = PutCodePoint(w, ok ? cp : kReplacement);
+        i += len;
+    }
+    afterCr_ = cr;
+    out.resize(static_cast<size_t>(w - out.data()));
+}
+
+void TextDecoder::DecodeCodePage(const uint8_t* p, size_t n, std::wstring& out) {
+    cpBytes_.resize(n + 1);
+    char* const first = cpBytes_.data();
+    char* b = first;
+    auto decodeRun = [&] {
+        if (b > first) out += cpDecode_(std::string_view(first, static_cast<size_t>(b - first)));
+        b = first;
+    };
+    const uint8_t* const cls = cpClass_.data();
+    bool cr = afterCr_;
+    size_t i = 0;
+    if (heldCount_ > 0) {
+        heldCount_ = 0;
+        *b++ = static_cast<char>(held_[0]);
+        if (cls[p[0]] == kCr || cls[p[0]] == kLf) {
+            decodeRun();
+        } else {
+            *b++ = static_cast<char>(p[0]);
+            i = 1;
+        }
+        cr = false;
+    }
+    while (i < n) {
+        const size_t run = i;
+        while (i < n && cls[p[i]] == kPlain) *b++ = static_cast<char>(p[i++]);
+        if (i > run) cr = false;
+        if (i == n) break;
+        switch (cls[p[i]]) {
+            case kCr:
+                *b++ = '\r';
+                cr = true;
+                ++i;
+                break;
+            case kLf:
+                if (!cr) *b++ = '\r';
+                cr = false;
+                ++i;
+                break;
+            default:  // a lead byte
+                cr = false;
+                *b++ = static_cast<char>(p[i]);
+                if (i + 1 == n) {
+                    --b;
+                    held_[0] = p[i];
+                    heldCount_ = 1;
+                    ++i;
+                } else if (cls[p[i + 1]] == kCr || cls[p[i + 1]] == kLf) {
+                    // A line end cannot be a trail byte: the lead byte stands alone.
+                    decodeRun();
+                    ++i;
+                } else {
+                    *b++ = static_cast<char>(p[i + 1]);
+                    i += 2;
+                }
+                break;
+        }
+    }
+    decodeRun();
+    afterCr_ = cr;
+}
+
+void TextDecoder::DecodeUtf16(const uint8_t* p, size_t n, std::wstring& out) {
+    const bool le = encoding_ == TextEncoding::Utf16Le;
+    const size_t start = out.size();
+    out.resize(start + n / 2 + 2);
+    wchar_t* w = out.data() + start;
+    bool cr = afterCr_;
+    // Everything but plain units: line ends, NUL, surrogates and whatever follows a high one.
+    auto special = [&](uint32_t u) {
+        if (highSurrogate_ != 0) {
+            const uint32_t high = highSurrogate_;
+            highSurrogate_ = 0;
+            if (u >= 0xDC00 && u <= 0xDFFF) {
+                *w++ = static_cast<wchar_t>(high);
+                *w++ = static_cast<wchar_t>(u);
+                cr = false;
+                return;
+            }
+            *w++ = kReplacement;
+            cr = false;
+        }
+        if (u == '\r') {
+            *w++ = L'\r';
+            cr = true;
+            return;
+        }
+        if (u == '\n') {
+            if (!cr) *w++ = L'\r';
+            cr = false;
+            return;
+        }
+        cr = false;
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            highSurrogate_ = static_cast<wchar_t>(u);
+        } else {
+            *w++ = u == 0 || (u >= 0xDC00 && u <= 0xDFFF) ? kReplacement : static_cast<wchar_t>(u);
+        }
+    };
+    size_t i = 0;
+    if (heldCount_ > 0) {
+        heldCount_ = 0;
+        special(le ? held_[0] | (p[0] << 8) : (held_[0] << 8) | p[0]);
+        i = 1;
+    }
+    const uint8_t lo = le ? 0 : 1;
+    while (i + 1 < n) {
+        const uint32_t u = p[i + lo] | (p[i + 1 - lo] << 8);
+        i += 2;
+        if (u > '\r' && (u < 0xD800 || u > 0xDFFF) && highSurrogate_ == 0) {
+            *w++ = static_cast<wchar_t>(u);
+            cr = false;
+        } else {
+            special(u);
+        }
+    }
+    if (i < n) {
+        held_[0] = p[i];
+        heldCount_ = 1;
+    }
+    afterCr_ = cr;
+    out.resize(static_cast<size_t>(w - out.data()));
+}
+
+}  // namespace zr
