@@ -1,7 +1,8 @@
 // Follow benchmark: prints figures, asserts nothing.
 //   - time of one pass after a 1 KiB append, for files of 1 MiB, 100 MiB and 1 GiB: it should
 //     not grow with the file;
-//   - first-pass throughput: how fast the last part of a large file is taken in when opened.
+//   - first-pass throughput in each encoding: how fast a 100 MiB file of the same log text in
+//     Shift_JIS, UTF-8 and UTF-16 LE is read and decoded into display text when opened whole.
 // Run: build-*/follow_bench [folder for the files, default: the system temp folder]
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,13 @@
 #include <vector>
 
 #include "follow/follower.h"
+#include "follow/insertion_text.h"
+
+#ifdef _WIN32
+#include "common/codepage_win.h"
+#else
+#include <iconv.h>
+#endif
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -27,22 +35,64 @@ std::unique_ptr<zr::FileSource> SystemFiles() {
 #endif
 }
 
-// Log-like text: time stamps, ASCII and Shift_JIS words, CR LF line ends.
+#ifdef _WIN32
+const zr::CodePage kCodePage{zr::IsAnsiLeadByte, zr::FromAnsi};
+#else
+// The system's conversion on Windows; glibc's for code page 932 here.
+std::wstring FromCp932(std::string_view bytes) {
+    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    std::wstring out(bytes.size(), L'\0');
+    std::string units(bytes.size() * 2, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    char* o = units.data();
+    size_t oLeft = units.size();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    iconv(cd, &in, &inLeft, &o, &oLeft);
+    const size_t n = (units.size() - oLeft) / 2;
+    for (size_t i = 0; i < n; ++i) {
+        out[i] = static_cast<wchar_t>(static_cast<unsigned char>(units[2 * i]) |
+                                      static_cast<unsigned char>(units[2 * i + 1]) << 8);
+    }
+    out.resize(n);
+    return out;
+}
+const zr::CodePage kCodePage{zr::IsShiftJisLeadByte, FromCp932};
+#endif
+
+// Log-like text: time stamps, ASCII and Japanese words, CR LF line ends.
+std::wstring LogLine(int line, std::mt19937& rng) {
+    std::wstring out = L"2024-06-01 12:00:" + std::to_wstring(line % 60) + L" INFO worker ";
+    const int words = static_cast<int>(rng() % 12);
+    for (int w = 0; w < words; ++w) {
+        if (rng() % 4 == 0) {
+            out += L"\u30ED\u30B0 ";  // ログ
+        } else {
+            out += L"value=" + std::to_wstring(rng() % 100000) + L' ';
+        }
+    }
+    return out;
+}
+
+// The line and its CR LF in the encoding; the text has no other characters outside ASCII.
+std::string LineBytes(const std::wstring& line, zr::TextEncoding encoding) {
+    if (encoding != zr::TextEncoding::CodePage) {
+        return zr::EncodeInsertion(line, encoding, nullptr).bytes;
+    }
+    std::string out;
+    for (wchar_t c : line) {
+        out += c == L'\u30ED' ? "\x83\x8D" : c == L'\u30B0' ? "\x83\x4F" : std::string(1, char(c));
+    }
+    return out + "\r\n";
+}
+
+// The same log text in Shift_JIS.
 std::string LogText(size_t bytes, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string out;
-    out.reserve(bytes + 128);
+    out.reserve(bytes + 256);
     for (int line = 0; out.size() < bytes; ++line) {
-        out += "2024-06-01 12:00:" + std::to_string(line % 60) + " INFO worker ";
-        const int words = static_cast<int>(rng() % 12);
-        for (int w = 0; w < words; ++w) {
-            if (rng() % 4 == 0) {
-                out += "\x83\x8D\x83\x4F ";  // ログ
-            } else {
-                out += "value=" + std::to_string(rng() % 100000) + ' ';
-            }
-        }
-        out += "\r\n";
+        out += LineBytes(LogLine(line, rng), zr::TextEncoding::CodePage);
     }
     out.resize(bytes);
     return out;
@@ -59,7 +109,7 @@ double Micros(Clock::duration d) {
 
 // Median time of a pass after a 1 KiB append; the appends themselves are not timed.
 double PassAfterAppendMicros(zr::FileSource& files, const fs::path& path, double& firstPassMs) {
-    zr::Follower follower(files, zr::IsShiftJisLeadByte);
+    zr::Follower follower(files, kCodePage);
     follower.Start(path.wstring());
     const auto t0 = Clock::now();
     while (follower.Step().more) {
@@ -73,8 +123,8 @@ double PassAfterAppendMicros(zr::FileSource& files, const fs::path& path, double
         const auto start = Clock::now();
         zr::PassResult r = follower.Step();
         times.push_back(Micros(Clock::now() - start));
-        if (r.text.size() < 1024 || r.more || r.restarted) {
-            std::printf("  unexpected pass result (%zu bytes, more=%d, restarted=%d)\n",
+        if (r.text.empty() || r.more || r.restarted) {
+            std::printf("  unexpected pass result (%zu characters, more=%d, restarted=%d)\n",
                         r.text.size(), r.more, r.restarted);
         }
     }
@@ -126,31 +176,63 @@ int main(int argc, char** argv) {
     }
     std::printf("  ratio 1 GiB / 1 MiB: %.2f\n\n", last / first);
 
-    // First pass over a file just under the display limit: the line scan of everything shown.
-    const fs::path path = dir / "first-pass";
-    const std::string text = LogText(7'900'000, 3);
-    AppendBytes(path, text);
-    std::vector<double> rates;
-    for (int i = 0; i < 10; ++i) {
-        zr::Follower follower(*files, zr::IsShiftJisLeadByte);
-        follower.Start(path.wstring());
-        size_t shown = 0;
-        const auto start = Clock::now();
-        for (;;) {
-            zr::PassResult r = follower.Step();
-            shown += r.text.size();
-            if (!r.more) break;
+    // First pass over a whole 100 MiB file: reading, line ends and decoding of everything.
+    std::printf(
+        "First pass of a 100 MiB file, whole (1 MiB steps, file in the page cache;\n"
+        "median of 3 runs; MB/s of the file, M/s of display characters)\n");
+    struct Encoding {
+        const char* name;
+        zr::TextEncoding encoding;
+        const char* mark;
+    };
+    const Encoding encodings[] = {{"Shift_JIS", zr::TextEncoding::CodePage, ""},
+                                  {"UTF-8", zr::TextEncoding::Utf8, ""},
+                                  {"UTF-16 LE", zr::TextEncoding::Utf16Le, "\xFF\xFE"}};
+    double base[2] = {0, 0};
+    for (const Encoding& e : encodings) {
+        const fs::path path = dir / (std::string("first-pass-") + e.name);
+        uint64_t size = 0;
+        {
+            std::ofstream out(path, std::ios::binary);
+            std::string block = e.mark;
+            std::mt19937 rng(3);
+            for (int line = 0; size < (100ull << 20); ++line) {
+                block += LineBytes(LogLine(line, rng), e.encoding);
+                if (block.size() >= (1 << 20)) {
+                    out.write(block.data(), static_cast<std::streamsize>(block.size()));
+                    size += block.size();
+                    block.clear();
+                }
+            }
         }
-        const double secs = std::chrono::duration<double>(Clock::now() - start).count();
-        if (shown != text.size()) std::printf("  unexpected text size %zu\n", shown);
-        rates.push_back(static_cast<double>(text.size()) / 1e6 / secs);
+        std::vector<double> bytesRate;
+        std::vector<double> charRate;
+        zr::TextEncoding found = zr::TextEncoding::Auto;
+        size_t shown = 0;
+        for (int i = 0; i < 3; ++i) {
+            zr::Follower follower(*files, kCodePage, UINT64_MAX);
+            follower.Start(path.wstring());
+            shown = 0;
+            const auto start = Clock::now();
+            for (;;) {
+                zr::PassResult r = follower.Step();
+                shown += r.text.size();
+                if (!r.more) break;
+            }
+            const double secs = std::chrono::duration<double>(Clock::now() - start).count();
+            found = follower.Encoding();
+            bytesRate.push_back(static_cast<double>(size) / 1e6 / secs);
+            charRate.push_back(static_cast<double>(shown) / 1e6 / secs);
+        }
+        std::sort(bytesRate.begin(), bytesRate.end());
+        std::sort(charRate.begin(), charRate.end());
+        const double rates[2] = {bytesRate[1], charRate[1]};
+        if (base[0] == 0) std::copy(rates, rates + 2, base);
+        std::printf("  %-10s %6.0f MB/s  %6.0f M chars/s   (x%.2f, x%.2f of Shift_JIS)%s\n", e.name,
+                    rates[0], rates[1], rates[0] / base[0], rates[1] / base[1],
+                    found == e.encoding ? "" : "  (read in another encoding!)");
+        fs::remove(path);
     }
-    std::sort(rates.begin(), rates.end());
-    std::printf("First pass of a %.1f MB file (1 MiB steps, file in the page cache)\n",
-                static_cast<double>(text.size()) / 1e6);
-    std::printf("  median %.0f MB/s, best %.0f MB/s over %zu runs\n", rates[rates.size() / 2],
-                rates.back(), rates.size());
-
     fs::remove_all(dir);
     return 0;
 }
