@@ -234,6 +234,8 @@ TEST_F(Follow, ChoiceIsMadeAtTheFirstNonAsciiByteAfterALongAsciiStart) {
         {"\xE3\x83\xAD\xE3\x82\xB0\r\n", 2, L"\u30ED\u30B0\r", Enc::Utf8},
         {"\xE3\x83\xAD\xE3\x82\xB0\r\n", 4, L"\u30ED\u30B0\r", Enc::Utf8},
         {"\x83\x8D\x83\x4F\r\n", 1, Cp("\x83\x8D\x83\x4F\r"), Enc::CodePage},
+        // Valid UTF-8 first, yet not all through the read.
+        {"\xE3\x83\xAD\x83\x8D\r\n", 7, Cp("\xE3\x83\xAD\x83\x8D\r"), Enc::CodePage},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(Hex(row.tail) + " split at " + std::to_string(row.split));
