@@ -94,7 +94,11 @@ PassResult Follower::Step(size_t maxBytes) {
         firstTail_ = tailLimit_;
     }
     if (!placed_) {
-        if (!Place(*file, *size, firstTail_)) return result;
+        if (!Place(*file, *size, firstTail_)) {
+            // Too short to tell yet: whatever is written from now on is new, all of it.
+            firstTail_ = UINT64_MAX;
+            return result;
+        }
         id_ = *id;
         placed_ = true;
     }

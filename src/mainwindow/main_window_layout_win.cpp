@@ -1,7 +1,5 @@
 // Re-layout on every size change, the DPI of the monitor the window is on, and the two view
 // switches: line wrapping and always-on-top.
-#include <richedit.h>
-
 #include "common/controls_win.h"
 #include "common/twips.h"
 #include "mainwindow/layout.h"
@@ -72,19 +70,13 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 void MainWindow::SetWrap(bool wrap) {
-    wrap_ = wrap;
-    // Target device null: line width 0 wraps at the control's width, 1 means no wrapping.
-    SendMessageW(Control(IDC_RICHTEXT), EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
+    view_.SetWrap(wrap);
     SetMenuCaption(IDM_RSCROLL, wrap ? L"横スクロール表示(&V)" : L"横スクロール非表示(&V)");
 }
 
 void MainWindow::OnRScroll() {
-    SetWrap(!wrap_);
-    HWND display = Control(IDC_RICHTEXT);
-    SendMessageW(display, EM_SETSEL, 0, 0);
-    const LRESULT end = GetWindowTextLengthW(display);
-    SendMessageW(display, EM_SETSEL, end, end);
-    SendMessageW(display, EM_SCROLLCARET, 0, 0);
+    SetWrap(!view_.Wrap());
+    view_.ScrollToEnd();
 }
 
 void MainWindow::SetTopMost(HWND window, int release) {

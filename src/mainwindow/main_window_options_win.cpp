@@ -18,7 +18,7 @@ void MainWindow::SetTopMostAroundDialog(int release) {
 void MainWindow::OnOption() {
     // Topmost windows would cover the dialog; a tick would read the file under it.
     SetTopMostAroundDialog(1);
-    const bool timerWasOn = timerEnabled_;
+    const bool timerWasOn = TimerEnabled();
     if (timerWasOn) EnableTimer(false);
     {
         OptionsDialog dialog(*this);

@@ -8,7 +8,6 @@
 #include "common/twips.h"
 #include "common/ui_seam_win.h"
 #include "filesearch/file_search_window_win.h"
-#include "mainwindow/follow_state_win.h"
 #include "settings/registry_win.h"
 
 namespace zr {
@@ -38,7 +37,7 @@ const ControlSpec kControls[] = {
 
 }  // namespace
 
-MainWindow::MainWindow() : follow_(std::make_unique<FollowState>()) {}
+MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() {
     // Side windows go before the main window, as they do when the program ends.
@@ -66,7 +65,7 @@ void MainWindow::RunLoadSteps() {
     intTopMost_ = 0;
     SetControlText(h, IDC_LABEL1, L"");
     SetControlText(h, IDC_TEXT1, L"");
-    blnStopRead_ = false;
+    pass_->SetStopRead(false);
     EnableTimer(false);
     strFilePath_.clear();
     for (int id : {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND4, IDC_COMMAND5}) {
@@ -80,6 +79,7 @@ void MainWindow::RunLoadSteps() {
     strInsertString_ = startup.insertString;
 
     timerInterval_ = static_cast<UINT>(EffectiveReadInterval(settings_.ReadInterval));
+    pass_->SetInterval(timerInterval_);
     SetControlText(h, IDC_TEXT1, settings_.InsertText ? strInsertString_.c_str() : L"");
 
     ShowWindow(h, showCommand_);
@@ -156,9 +156,8 @@ void MainWindow::CreateChildControls() {
     SendMessageW(Control(IDC_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()),
                  FALSE);
     labelBrush_.reset(CreateSolidBrush(RGB(255, 192, 192)));
-    HWND display = Control(IDC_RICHTEXT);
-    // Without this the control stops taking text at 32,767 characters.
-    SendMessageW(display, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
+    view_.Attach(Control(IDC_RICHTEXT));
+    pass_ = std::make_unique<FollowPass>(hwnd(), Control(IDC_LABEL1), view_, settings_);
     SetWrap(false);
 }
 
@@ -168,39 +167,11 @@ void MainWindow::RecreateFonts() {
 }
 
 void MainWindow::ApplyDisplayState(bool recolourAll) {
-    HWND display = Control(IDC_RICHTEXT);
-    if (!display) return;
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_CHARSET;
-    lstrcpynW(cf.szFaceName, display_.strCurFontName.c_str(), LF_FACESIZE);
-    cf.yHeight = display_.lngCurFontSize * 20;
-    cf.bCharSet = DEFAULT_CHARSET;
-    cf.dwEffects = (display_.blnCurBold ? CFE_BOLD : 0) | (display_.blnCurItalic ? CFE_ITALIC : 0);
-    SendMessageW(display, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
-    SendMessageW(display, EM_SETBKGNDCOLOR, 0,
-                 static_cast<LPARAM>(ColorFromText(display_.strCurBackColor, 0xFFFFFF)));
-
-    CHARFORMAT2W colour{};
-    colour.cbSize = sizeof(colour);
-    colour.dwMask = CFM_COLOR;
-    colour.crTextColor = ColorFromText(display_.strCurForeColor, 0);
-    if (recolourAll) {
-        SendMessageW(display, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&colour));
-        const LRESULT length = GetWindowTextLengthW(display);
-        SendMessageW(display, EM_SETSEL, length, length);
-    }
-    SendMessageW(display, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&colour));
+    view_.Apply(display_, recolourAll);
 }
 
 void MainWindow::EnableTimer(bool enable) {
-    timerEnabled_ = enable;
-    if (!hwnd()) return;
-    if (enable) {
-        SetTimer(hwnd(), kTimer1, timerInterval_, nullptr);
-    } else {
-        KillTimer(hwnd(), kTimer1);
-    }
+    if (pass_) pass_->EnableTimer(enable);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -216,10 +187,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_TIMER:
-            if (wp == kTimer1) OnTimer();
+            if (wp == kTimer1 && pass_) pass_->ReadNewText();
             return 0;
         case WM_APP_FOLLOW_CONTINUE:
-            OnFollowContinue(wp);
+            if (pass_) pass_->OnContinue(wp);
             return 0;
         case WM_COMMAND:
             if (lp == 0 || HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
@@ -238,7 +209,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void MainWindow::OnDestroyed() {
-    timerEnabled_ = false;
+    if (pass_) pass_->Close();
     menu_ = nullptr;  // destroyed with the window
 }
 
@@ -279,19 +250,19 @@ void MainWindow::OnCommand(int id) {
             OnVersion();
             break;
         case IDC_COMMAND1:
-            OnStopReading();
+            OnCommand1();
             break;
         case IDC_COMMAND2:
-            OnResumeReading();
+            OnCommand2();
             break;
         case IDC_COMMAND3:
-            OnClear();
+            OnCommand3();
             break;
         case IDC_COMMAND4:
-            OnInsertTime();
+            OnCommand4();
             break;
         case IDC_COMMAND5:
-            OnInsertText();
+            OnCommand5();
             break;
         default:
             break;
@@ -303,8 +274,8 @@ void MainWindow::OnExitMenu() {
         return;
     }
     OnClose();
-    // A pass still running ends after its current piece.
-    blnStopRead_ = true;
+    // A pass still running ends after its current step.
+    if (pass_) pass_->SetStopRead(true);
 }
 
 void MainWindow::OnClose() {
@@ -325,6 +296,7 @@ void MainWindow::RunClosingSteps() {
                      ControlText(hwnd(), IDC_TEXT1));
     CloseSideWindows();
     EnableTimer(false);
+    pass_->Close();
 }
 
 }  // namespace zr

@@ -8,6 +8,9 @@
 
 #include "common/handles_win.h"
 #include "common/window_win.h"
+#include "mainwindow/follow_pass_win.h"
+#include "mainwindow/log_view_win.h"
+#include "settings/display_state.h"
 #include "settings/settings.h"
 
 namespace zr {
@@ -15,17 +18,6 @@ namespace zr {
 class BookmarkWindow;
 class FileSearchWindow;
 class AboutWindow;
-struct FollowState;
-
-// Font and colours actually applied to the display, as distinct from the stored settings.
-struct DisplayState {
-    std::wstring strCurFontName;
-    int32_t lngCurFontSize = 9;
-    bool blnCurBold = false;
-    bool blnCurItalic = false;
-    std::wstring strCurForeColor = L"0";
-    std::wstring strCurBackColor = L"16777215";
-};
 
 enum MainControlId : int {
     IDC_LABEL2 = 100,
@@ -51,12 +43,7 @@ enum MainMenuId : int {
     IDM_VER,
 };
 
-inline constexpr UINT_PTR kTimer1 = 1;
-// Posted while a long read pass still has text to show, so input is served in between.
-inline constexpr UINT WM_APP_FOLLOW_CONTINUE = WM_APP + 1;
-
 inline constexpr wchar_t kMainCaption[] = L"Zororuv";
-inline constexpr wchar_t kReading[] = L"読込中...";
 inline constexpr wchar_t kErrorTitle[] = L"エラー";
 inline constexpr wchar_t kExeRefused[] = L"実行ファイルは読み込めません。";
 
@@ -82,7 +69,7 @@ class MainWindow final : public Window {
     // Applies a display state to the display (font, background, colour of new text).
     void ApplyDisplayState(bool recolourAll);
     void EnableTimer(bool enable);
-    bool TimerEnabled() const { return timerEnabled_; }
+    bool TimerEnabled() const { return pass_ && pass_->TimerEnabled(); }
     UINT TimerInterval() const { return timerInterval_; }
     HMENU MenuBar() const { return menu_; }
     void SetMenuCaption(int id, const wchar_t* caption);
@@ -92,8 +79,8 @@ class MainWindow final : public Window {
     Settings& settings() { return settings_; }
     DisplayState& display() { return display_; }
     const std::wstring& FilePath() const { return strFilePath_; }
-    bool StopRead() const { return blnStopRead_; }
-    bool WrapLines() const { return wrap_; }
+    bool StopRead() const { return pass_ && pass_->StopRead(); }
+    bool WrapLines() const { return view_.Wrap(); }
 
     // The move hook, installed at load and removed as the window closes.
     void HookWindow();
@@ -124,22 +111,13 @@ class MainWindow final : public Window {
     void OnWinpos();
     void SetWrap(bool wrap);
 
-    // Following.
-    void OnTimer();
-    void OnFollowContinue(WPARAM generation);
-    void OnStopReading();
-    void OnResumeReading();
-    void OnClear();
-    void OnInsertTime();
-    void OnInsertText();
+    // The reading buttons and the insertions.
+    void OnCommand1();  // 読込中止
+    void OnCommand2();  // 読込再開
+    void OnCommand3();  // クリア
+    void OnCommand4();  // 時刻挿入
+    void OnCommand5();  // 文章挿入
     void SetReadingButtons(bool following);
-    void RunFollowStep();
-    void ContinueFollowPass();
-    void EndFollowPass(const wchar_t* label);
-    void ShowFollowedText(const std::string& text);
-    void ClearDisplay();
-    HWND ReplaceDisplay();
-    HWND KeepLatestLines(size_t from);
     void AppendLineToFile(const std::wstring& line);
 
     // Side windows, options, About.
@@ -155,13 +133,10 @@ class MainWindow final : public Window {
     DisplayState display_;
     int intTopMost_ = 0;
     std::wstring strFilePath_;
-    bool blnStopRead_ = false;
     std::wstring strInsertString_;
 
     HMENU menu_ = nullptr;
     int dpi_ = 96;
-    bool wrap_ = false;
-    bool timerEnabled_ = false;
     UINT timerInterval_ = 1000;
     bool quitOnDestroy_ = true;
     bool closing_ = false;
@@ -172,7 +147,8 @@ class MainWindow final : public Window {
     UniqueBrush labelBrush_;
     WNDPROC lngPrevWndProc_ = nullptr;
 
-    std::unique_ptr<FollowState> follow_;
+    LogView view_;
+    std::unique_ptr<FollowPass> pass_;
     std::unique_ptr<BookmarkWindow> bookmarks_;
     std::unique_ptr<FileSearchWindow> fileSearch_;
     std::unique_ptr<AboutWindow> about_;

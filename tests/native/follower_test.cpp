@@ -420,6 +420,12 @@ TEST_F(FollowSmallTail, FirstPassOfLargeFileStartsAtLineBoundaryInItsLastPart) {
     EXPECT_TRUE(lastRestarted_);
     Append("\nxyz\r\n");
     EXPECT_EQ(Pass(), L"xyz\r");
+    // Empty at the open (its encoding still unknown): all that is written later is new.
+    Writer({"truncate", log_, "0"});
+    follower_.Start(log_.wstring(), 5);
+    EXPECT_EQ(Pass(), L"");
+    Append("0123456789\r\nabcdefghij\r\nklmno\r\n");
+    EXPECT_EQ(Pass(), L"0123456789\rabcdefghij\rklmno\r");
 }
 
 // The display shows the end of a log first and takes older text in on demand: whatever the

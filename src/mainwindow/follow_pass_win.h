@@ -1,0 +1,111 @@
+// The read pass, ReadNewText: at every tick of the main window's timer Timer1, what was
+// appended to the followed file since the previous pass goes to the display, and notice
+// strings found in it act at the pass's end (CheckNotices).
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "follow/file_source.h"
+#include "follow/follower.h"
+#include "follow/notices.h"
+#include "mainwindow/log_view_win.h"
+#include "settings/settings.h"
+
+namespace zr {
+
+inline constexpr UINT_PTR kTimer1 = 1;
+// Posted while a long read pass still has work, so input is served in between.
+inline constexpr UINT WM_APP_FOLLOW_CONTINUE = WM_APP + 1;
+inline constexpr wchar_t kReading[] = L"読込中...";
+inline constexpr wchar_t kUnreadable[] = L"読込不可";
+
+class FollowPass final : public OlderTextSource {
+  public:
+    // `owner` receives Timer1 and the posted steps and forwards them here; `label` is the
+    // status box; the notice settings are read from `settings` at every pass.
+    FollowPass(HWND owner, HWND label, LogView& view, const Settings& settings);
+    ~FollowPass() override;
+    FollowPass(const FollowPass&) = delete;
+    FollowPass& operator=(const FollowPass&) = delete;
+
+    // Follows `path` from now on: the display is emptied, and the first pass runs at once and
+    // shows the end of the file; older text comes in as the user scrolls up.
+    void Open(const std::wstring& path);
+    // Timer1's tick.
+    void ReadNewText();
+    void OnContinue(WPARAM generation);
+    // The window is going: a pass under way ends at its next step and nothing more is read.
+    void Close();
+
+    bool StopRead() const { return blnStopRead_; }
+    // Stopping ends a pass under way after its current step; nothing read is lost, since the
+    // follower keeps its place.
+    void SetStopRead(bool stop) { blnStopRead_ = stop; }
+    bool Following() const { return follower_.Following(); }
+
+    void EnableTimer(bool enable);
+    bool TimerEnabled() const { return timerEnabled_; }
+    void SetInterval(UINT milliseconds) { interval_ = milliseconds; }
+    UINT Interval() const { return interval_; }
+
+    std::wstring OlderText(size_t maxChars) override;
+
+  private:
+    enum class Phase {
+        Read,  // reading what was appended
+        Scan,  // after an open: the file's older text is searched for notices
+        Show,  // everything is read; what is left to show goes to the display
+    };
+    // How the pass under way gets its next step.
+    enum class Next { None, Message, Timer };
+
+    void StartPass();
+    void RunStep();
+    void Continue();
+    void ReadStep(bool& unreadable);
+    void ScanStep();
+    void Take(const std::wstring& text);
+    void Show(bool all);
+    void EndPass(const wchar_t* label);
+    void CheckNotices(const std::array<bool, NoticeMatcher::kCount>& found);
+    void SetLabel(const wchar_t* text);
+
+    HWND owner_;
+    HWND label_;
+    LogView& view_;
+    const Settings& settings_;
+
+    std::unique_ptr<FileSource> files_;
+    Follower follower_;
+    NoticeMatcher notices_;
+    bool blnStopRead_ = false;
+    bool closing_ = false;
+    bool timerEnabled_ = false;
+    UINT interval_ = 1000;
+
+    bool passActive_ = false;  // a pass has begun and has more to do
+    bool inStep_ = false;      // guards against a step starting inside another
+    Next next_ = Next::None;
+    Phase phase_ = Phase::Read;
+    // Notice strings found so far in the text this pass read; each acts once, at its end.
+    std::array<bool, NoticeMatcher::kCount> found_{};
+
+    // Read but not shown yet: a long pass shows its text now and then, not at every step.
+    std::wstring pending_;
+    // Text between the display and `pending_` was dropped (only the latest text fits), so
+    // the display is emptied before `pending_` goes in.
+    bool pendingReplaces_ = false;
+    std::chrono::steady_clock::time_point lastShown_{};
+
+    bool firstStep_ = false;  // the next step is the first after an open
+    bool fillView_ = false;   // after the first text of an open: fill the view from above
+    uint64_t topOffset_ = 0;  // where the display's first line begins in the file
+    uint64_t scanEnd_ = 0;    // the older text still to search for notices ends here...
+    uint64_t scanFloor_ = 0;  // ...and goes back to here
+};
+
+}  // namespace zr

@@ -1,0 +1,126 @@
+// Opening a file, and the reading buttons: stop and resume following, clear the display, and
+// mark the log by appending the time or the text to insert to the followed file itself.
+#include <algorithm>
+#include <string>
+
+#include "common/codepage_win.h"
+#include "common/controls_win.h"
+#include "common/handles_win.h"
+#include "common/ui_seam_win.h"
+#include "follow/path_rules.h"
+#include "follow/timestamp.h"
+#include "mainwindow/main_window_win.h"
+
+namespace zr {
+
+namespace {
+
+// The file's name as a directory lookup reports it, among ordinary files only.
+std::wstring ListedName(const std::wstring& path) {
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(FindFirstFileW(path.c_str(), &data));
+    if (!find) return L"";
+    if (data.dwFileAttributes &
+        (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY)) {
+        return L"";
+    }
+    return data.cFileName;
+}
+
+// Why the file cannot be followed, or empty when it can be opened for reading now.
+std::wstring ReadProblem(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return L"";
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH) {
+        return L"ファイルが見つかりません。\n" + path;
+    }
+    return L"ファイルを読み込めません。\n" + path;
+}
+
+}  // namespace
+
+void MainWindow::OpenFile(const std::wstring& strOpenFilePath) {
+    if (!hwnd()) return;
+    // Settle and check everything before anything changes: a cancel, an empty path or a
+    // refused file leaves the file followed, the display, the buttons and the timer alone.
+    const std::wstring candidate =
+        strOpenFilePath.empty() ? Ui().OpenFileDialog(hwnd(), L"*.*") : strOpenFilePath;
+    const std::wstring path = CutAtNul(candidate);
+    if (path.empty() || !hwnd()) return;
+    if (IsRefusedExecutable(path)) {
+        Ui().Message(hwnd(), kExeRefused, kErrorTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (const std::wstring problem = ReadProblem(path); !problem.empty()) {
+        Ui().Message(hwnd(), problem, kErrorTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (!hwnd()) return;
+
+    SetWindowTextW(hwnd(), ListedName(path).c_str());
+    strFilePath_ = path;
+    SetReadingButtons(true);
+    // Every open starts from an empty display, the same file again included.
+    pass_->Open(path);
+}
+
+void MainWindow::OnCommand1() {
+    pass_->SetStopRead(true);
+    SetReadingButtons(false);
+}
+
+void MainWindow::OnCommand2() {
+    pass_->SetStopRead(false);
+    view_.ScrollToEnd();
+    SetReadingButtons(true);
+}
+
+void MainWindow::OnCommand3() {
+    view_.Clear();
+}
+
+void MainWindow::OnCommand4() {
+    AppendLineToFile(FormatTimeStamp(CurrentLocalTime()));
+}
+
+void MainWindow::OnCommand5() {
+    const std::wstring text = ControlText(hwnd(), IDC_TEXT1);
+    if (text.empty()) return;
+    AppendLineToFile(text);
+}
+
+void MainWindow::AppendLineToFile(const std::wstring& line) {
+    // Only a file that was accepted at open is ever written to.
+    if (strFilePath_.empty() || IsRefusedExecutable(strFilePath_)) return;
+    // The whole line in one append: it lands whole at the end even while the log's own
+    // writer appends, and never in the middle of someone else's line.
+    const std::string bytes = ToAnsi(line + L"\r\n");
+    // A read-only file is refused here too: the system would let a privileged user write it.
+    const DWORD attributes = GetFileAttributesW(strFilePath_.c_str());
+    UniqueFile file(attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)
+                        ? INVALID_HANDLE_VALUE
+                        : CreateFileW(strFilePath_.c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size()) {
+        Ui().Message(hwnd(), L"ファイルに書き込めません。\n" + strFilePath_, kErrorTitle,
+                     MB_OK | MB_ICONERROR);
+    }
+}
+
+void MainWindow::SetReadingButtons(bool following) {
+    HWND h = hwnd();
+    EnableControl(h, IDC_COMMAND1, following);
+    EnableControl(h, IDC_COMMAND2, !following);
+    EnableControl(h, IDC_COMMAND4, following);
+    EnableControl(h, IDC_COMMAND5, following);
+}
+
+}  // namespace zr
