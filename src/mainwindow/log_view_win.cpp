@@ -46,6 +46,10 @@ constexpr size_t kScanChars = 16 * 1024;
 constexpr LRESULT kOlderLineMoves = 2'000'000;
 constexpr size_t kOlderChars = 64 * 1024;
 constexpr size_t kOlderMinChars = 4 * 1024;
+// Putting text into a line costs time in proportion to the whole line, so a line is taken in
+// up to this length: of a longer one (a hole in a sparse file reads as one) only its end is
+// shown, as when an open begins inside it.
+constexpr size_t kLongLineChars = 64 * 1024;
 // Up to this many lines leave the top one edit at a time; more are dropped by a rebuild.
 constexpr LRESULT kInPlaceDropLines = 64;
 
@@ -238,6 +242,12 @@ void LogView::AfterScroll() {
     olderAsked_ = PostMessageW(control_, WM_APP_TAKE_OLDER, 0, 0) != FALSE;
 }
 
+size_t LogView::FirstLineLength() const {
+    const std::wstring start = TextRange(control_, 0, std::min(Length(), kLongLineChars + 1));
+    const size_t cr = start.find(L'\r');
+    return cr == std::wstring::npos ? start.size() : cr;
+}
+
 int LogView::FirstVisibleLine() const {
     return static_cast<int>(SendMessageW(control_, EM_GETFIRSTVISIBLELINE, 0, 0));
 }
@@ -378,7 +388,9 @@ bool LogView::TakeOlder() {
     const size_t room =
         std::min(bound_ - length, std::clamp(affordable, kOlderMinChars, kOlderChars));
     std::wstring text = older_->OlderText(room);
-    if (text.empty()) {
+    // Text without a line end continues the display's first line.
+    if (text.empty() || (text.find(L'\r') == std::wstring::npos &&
+                         FirstLineLength() + text.size() > kLongLineChars)) {
         older_ = nullptr;
         return false;
     }

@@ -77,6 +77,7 @@ class LogView {
     void MakeRoom(size_t adding);
     void Insert(size_t at, std::wstring_view text);
     int FirstVisibleLine() const;
+    size_t FirstLineLength() const;
     bool CanScroll() const;
 
     HWND control_ = nullptr;

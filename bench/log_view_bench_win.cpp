@@ -1,0 +1,284 @@
+// Log view benchmark on the real main window: prints figures, asserts nothing.
+//   log_view_bench <5MiB|50MiB|500MiB|5GiB-sparse> <folder>
+// For a log of the given size (the sparse one is a hole with lines at its end), in order:
+//   - the time from the open to the file's last line visible in the display;
+//   - scrolling to the top: the time of each scroll-up extension (largest and median);
+//   - following a writer that appends 50 MiB, and the time the display takes to catch up;
+//   - passes that append one 200-character line to a display holding its bound;
+//   - the peak working set after the open, after scrolling to the top and after following.
+// Run every case, each in a process of its own so that its peak is its own:
+//   bash scripts/bench-log-view.sh
+#include <windows.h>
+// After windows.h, which they need.
+#include <psapi.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/controls_win.h"
+#include "mainwindow/main_window_win.h"
+#include "settings/registry_win.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+double PeakWorkingSetMiB() {
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof(pmc);
+    GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
+    return pmc.PeakWorkingSetSize / 1048576.0;
+}
+
+void PumpFor(int milliseconds) {
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
+    MSG msg;
+    while (Clock::now() < end) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+template <typename Done>
+bool PumpUntil(Done done, int timeoutMs) {
+    const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    MSG msg;
+    while (!done()) {
+        if (Clock::now() > end) return false;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
+// Log-like lines: a time, a level, a message of varied length, some Japanese text and now
+// and then an empty line.
+std::string LogBlock(size_t bytes, uint32_t seed, size_t& lineNo) {
+    std::mt19937 rng(seed);
+    static const char* const kLevels[] = {"INFO ", "DEBUG", "WARN ", "ERROR"};
+    std::string out;
+    out.reserve(bytes + 256);
+    char head[64];
+    while (out.size() < bytes) {
+        const unsigned n = rng();
+        std::snprintf(head, sizeof head, "2024-06-07 12:%02u:%02u.%03u [%s] #%zu ", n % 60,
+                      (n >> 6) % 60, (n >> 12) % 1000, kLevels[(n >> 22) % 4], lineNo++);
+        out += head;
+        out.append(10 + (n >> 24) % 90, static_cast<char>('a' + (n >> 8) % 26));
+        if (n % 7 == 0) out += " \x8f\x88\x97\x9d\x8a\xae\x97\xb9";  // 処理完了
+        out += "\r\n";
+        if (n % 23 == 0) out += "\r\n";
+    }
+    return out;
+}
+
+bool Append(const std::wstring& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                    done == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+// Writes the log; the sparse one is a hole of `size` bytes with a few lines after it.
+bool MakeLog(const std::wstring& path, uint64_t size, bool sparse, size_t& lineNo) {
+    DeleteFileW(path.c_str());
+    if (sparse) {
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(size);
+        const bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+        CloseHandle(h);
+        return ok && Append(path, "\r\n" + LogBlock(200'000, 1, lineNo));
+    }
+    for (uint32_t seed = 1; size > 0; ++seed) {
+        const std::string block = LogBlock(std::min<uint64_t>(1 << 20, size), seed, lineNo);
+        if (!Append(path, block)) return false;
+        size -= std::min<uint64_t>(size, block.size());
+    }
+    return true;
+}
+
+struct View {
+    zr::MainWindow& main;
+    HWND display() const { return main.Control(zr::IDC_RICHTEXT); }
+    size_t Length() const {
+        GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+        return static_cast<size_t>(
+            SendMessageW(display(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0));
+    }
+    std::wstring Tail(size_t n) const {
+        const size_t length = Length();
+        const size_t from = length > n ? length - n : 0;
+        std::wstring text(length - from + 1, L'\0');
+        TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(length)}, text.data()};
+        text.resize(static_cast<size_t>(
+            SendMessageW(display(), EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range))));
+        return text;
+    }
+    // The last line is in the client area and painted.
+    bool EndShown() const {
+        const size_t length = Length();
+        if (length < 2) return false;
+        RECT client;
+        GetClientRect(display(), &client);
+        POINTL at{};
+        SendMessageW(display(), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), length - 2);
+        return at.y >= client.top && at.y < client.bottom &&
+               !GetUpdateRect(display(), nullptr, FALSE);
+    }
+    bool Idle() const { return zr::ControlText(main.hwnd(), zr::IDC_LABEL1).empty(); }
+};
+
+std::wstring LastLine(const std::string& bytes) {
+    const size_t end = bytes.rfind("\r\n", bytes.size() - 3);
+    std::string line = bytes.substr(end + 2, bytes.size() - end - 4);
+    // ASCII only in the part compared.
+    line.resize(std::min<size_t>(line.size(), 30));
+    return std::wstring(line.begin(), line.end());
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int Run(const std::wstring& which, const std::wstring& folder) {
+    uint64_t size = 0;
+    bool sparse = false;
+    if (which == L"5MiB") size = 5ull << 20;
+    if (which == L"50MiB") size = 50ull << 20;
+    if (which == L"500MiB") size = 500ull << 20;
+    if (which == L"5GiB-sparse") size = 5ull << 30, sparse = true;
+    if (size == 0) return 2;
+
+    const std::wstring log = folder + L"\\bench.log";
+    size_t lineNo = 0;
+    const auto made = Clock::now();
+    if (!MakeLog(log, size, sparse, lineNo)) {
+        std::printf("cannot write %ls\n", log.c_str());
+        return 1;
+    }
+    std::printf("case %ls: log written in %.0f ms\n", which.c_str(), MsSince(made));
+
+    RegDeleteTreeW(HKEY_CURRENT_USER, zr::kConfigKey);
+    zr::MainWindow main;
+    if (!main.Create(SW_SHOWNORMAL, false)) return 1;
+    View view{main};
+    PumpFor(300);
+
+    // The open: the first pass runs at once; then until the end is painted.
+    const auto open = Clock::now();
+    main.OpenFile(log);
+    const bool shown = PumpUntil([&] { return view.EndShown(); }, 60000);
+    std::printf("open_to_last_line_ms %.1f%s\n", MsSince(open), shown ? "" : " (not shown)");
+    PumpUntil([&] { return view.Idle(); }, 60000);
+    std::printf("display_after_open_chars %zu\n", view.Length());
+    std::printf("peak_ws_after_open_mib %.1f\n", PeakWorkingSetMiB());
+
+    // Scrolling to the top, a scroll-bar click at a time, as far as the bound allows.
+    std::vector<double> extensions;
+    for (;;) {
+        const size_t before = view.Length();
+        const auto t = Clock::now();
+        SendMessageW(view.display(), WM_VSCROLL, SB_TOP, 0);
+        if (!PumpUntil([&] { return view.Length() > before; }, 2000)) break;
+        extensions.push_back(MsSince(t));
+    }
+    std::printf("scroll_up_extensions %zu\n", extensions.size());
+    std::printf("scroll_up_extension_max_ms %.1f\n",
+                extensions.empty() ? 0 : *std::max_element(extensions.begin(), extensions.end()));
+    std::printf("scroll_up_extension_median_ms %.1f\n", Median(extensions));
+    std::printf("display_at_top_chars %zu\n", view.Length());
+    std::printf("peak_ws_after_scrolling_to_top_mib %.1f\n", PeakWorkingSetMiB());
+
+    // A writer appends 50 MiB in pieces of 1 MiB while the window follows.
+    std::string lastBlock;
+    std::atomic<bool> written{false};
+    size_t writerLine = lineNo;
+    std::thread writer([&] {
+        for (uint32_t seed = 1000; seed < 1050; ++seed) {
+            std::string block = LogBlock(1 << 20, seed, writerLine);
+            Append(log, block);
+            if (seed == 1049) lastBlock = std::move(block);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        written = true;
+    });
+    const auto following = Clock::now();
+    PumpUntil([&] { return written.load(); }, 600000);
+    writer.join();
+    const auto writerDone = Clock::now();
+    const std::wstring last = LastLine(lastBlock);
+    const bool caughtUp = PumpUntil(
+        [&] { return view.Idle() && view.Tail(4096).find(last) != std::wstring::npos; }, 600000);
+    std::printf("follow_50mib_writer_ms %.0f\n",
+                std::chrono::duration<double, std::milli>(writerDone - following).count());
+    std::printf("follow_50mib_caught_up_after_writer_ms %.0f%s\n", MsSince(writerDone),
+                caughtUp ? "" : " (not caught up)");
+    std::printf("display_after_follow_chars %zu\n", view.Length());
+    std::printf("peak_ws_after_following_mib %.1f\n", PeakWorkingSetMiB());
+
+    // Passes that append one 200-character line to a display at its bound: the time the
+    // pass takes, and with the display's repaint.
+    std::vector<double> passes, painted;
+    for (int i = 0; i < 20; ++i) {
+        PumpFor(50);
+        std::string line = "append " + std::to_string(i) + " ";
+        line.resize(200, 'x');
+        Append(log, line + "\r\n");
+        const auto t = Clock::now();
+        SendMessageW(main.hwnd(), WM_TIMER, zr::kTimer1, 0);
+        passes.push_back(MsSince(t));
+        UpdateWindow(view.display());
+        painted.push_back(MsSince(t));
+    }
+    std::printf("display_holding_bound_chars %zu (bound %zu)\n", view.Length(),
+                zr::LogView::kBound);
+    std::printf("pass_200_char_line_at_bound_median_ms %.1f\n", Median(passes));
+    std::printf("pass_200_char_line_at_bound_max_ms %.1f\n",
+                *std::max_element(passes.begin(), passes.end()));
+    std::printf("pass_and_repaint_median_ms %.1f\n", Median(painted));
+    std::printf("pass_and_repaint_max_ms %.1f\n",
+                *std::max_element(painted.begin(), painted.end()));
+    std::printf("peak_ws_mib %.1f\n", PeakWorkingSetMiB());
+
+    DestroyWindow(main.hwnd());
+    RegDeleteTreeW(HKEY_CURRENT_USER, zr::kConfigKey);
+    DeleteFileW(log.c_str());
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::printf("usage: log_view_bench <5MiB|50MiB|500MiB|5GiB-sparse> <folder>\n");
+        return 2;
+    }
+    return Run(argv[1], argv[2]);
+}
