@@ -57,9 +57,9 @@ FollowPass::~FollowPass() {
     EnableTimer(false);
 }
 
-void FollowPass::Open(const std::wstring& path) {
+void FollowPass::Open(const std::wstring& path, TextEncoding encoding) {
     // The pass under way for the earlier file is abandoned: its generation no longer matches.
-    follower_.Start(path, kOpenTailBytes);
+    follower_.Start(path, kOpenTailBytes, encoding);
     notices_.Reset();
     passActive_ = false;
     next_ = Next::None;

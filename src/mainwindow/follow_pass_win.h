@@ -33,8 +33,9 @@ class FollowPass final : public OlderTextSource {
     FollowPass& operator=(const FollowPass&) = delete;
 
     // Follows `path` from now on: the display is emptied, and the first pass runs at once and
-    // shows the end of the file; older text comes in as the user scrolls up.
-    void Open(const std::wstring& path);
+    // shows the end of the file; older text comes in as the user scrolls up. The file is read
+    // in `encoding`, or in the one it is found to use (Auto).
+    void Open(const std::wstring& path, TextEncoding encoding = TextEncoding::Auto);
     // Timer1's tick.
     void ReadNewText();
     void OnContinue(WPARAM generation);
@@ -46,6 +47,8 @@ class FollowPass final : public OlderTextSource {
     // follower keeps its place.
     void SetStopRead(bool stop) { blnStopRead_ = stop; }
     bool Following() const { return follower_.Following(); }
+    // The encoding the file is read in; Auto while its text has not told yet.
+    TextEncoding Encoding() const { return follower_.Encoding(); }
 
     void EnableTimer(bool enable);
     bool TimerEnabled() const { return timerEnabled_; }

@@ -18,10 +18,12 @@
 #include "mainwindow/log_view_win.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <richedit.h>
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <optional>
 #include <vector>
 
@@ -152,10 +154,12 @@ std::string RangeAsRtf(HWND control, size_t from, size_t to) {
     return rtf;
 }
 
-void InsertRtf(HWND control, const std::string& rtf) {
+// Formatted text at `at`.
+void InsertRtf(HWND control, size_t at, const std::string& rtf) {
+    Select(control, at, at);
     StreamSource source{rtf.data(), rtf.size()};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStreamSource};
-    SendMessageW(control, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    SendMessageW(control, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 COLORREF ForeColour(const DisplayState& state) {
@@ -321,6 +325,14 @@ std::wstring LogView::Text() const {
 
 void LogView::Append(std::wstring_view text) {
     if (text.empty() || !control_) return;
+    // What the user is looking at while a search is under way, to be put back.
+    CHARRANGE selection{};
+    LRESULT firstChar = 0;
+    const size_t before = Length();
+    if (hold_) {
+        SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        firstChar = SendMessageW(control_, EM_LINEINDEX, FirstVisibleLine(), 0);
+    }
     {
         Quiet quiet(*this);
         if (text.size() > bound_) {
@@ -338,7 +350,19 @@ void LogView::Append(std::wstring_view text) {
         }
         InsertText(control_, Length(), text, ForeColour(state_));
     }
-    ScrollToEnd();
+    // Lines that left the top take the places of all that follows with them.
+    const size_t dropped = before + text.size() - Length();
+    if (!hold_ || dropped > static_cast<size_t>(std::max(selection.cpMin, LONG{0}))) {
+        ScrollToEnd();
+        return;
+    }
+    selection.cpMin -= static_cast<LONG>(dropped);
+    selection.cpMax -= static_cast<LONG>(dropped);
+    SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LRESULT line =
+        SendMessageW(control_, EM_EXLINEFROMCHAR, 0,
+                     std::max<LRESULT>(firstChar - static_cast<LRESULT>(dropped), 0));
+    SendMessageW(control_, EM_LINESCROLL, 0, line - FirstVisibleLine());
 }
 
 void LogView::MakeRoom(size_t adding) {
@@ -373,8 +397,21 @@ void LogView::MakeRoom(size_t adding) {
     } else {
         const std::string rtf = RangeAsRtf(control_, from, length);
         Replace();
-        InsertRtf(control_, rtf);
+        InsertRtf(control_, 0, rtf);
     }
+}
+
+std::wstring LogView::AskOlder(size_t maxChars, size_t firstLineChars) {
+    if (!older_) return {};
+    std::wstring text = older_->OlderText(maxChars);
+    // Text without a line end continues the first line shown.
+    if (text.empty() ||
+        (text.find(L'\r') == std::wstring::npos && firstLineChars + text.size() > kLongLineChars)) {
+        older_ = nullptr;
+        return {};
+    }
+    if (text.size() > maxChars) text.erase(0, text.size() - maxChars);
+    return text;
 }
 
 bool LogView::TakeOlder() {
@@ -385,17 +422,21 @@ bool LogView::TakeOlder() {
     const LRESULT lines = std::max<LRESULT>(SendMessageW(control_, EM_GETLINECOUNT, 0, 0), 1);
     const size_t perLine = std::max<size_t>(length / static_cast<size_t>(lines), 1);
     const size_t affordable = static_cast<size_t>(kOlderLineMoves / lines) * perLine;
-    const size_t room =
-        std::min(bound_ - length, std::clamp(affordable, kOlderMinChars, kOlderChars));
-    std::wstring text = older_->OlderText(room);
-    // Text without a line end continues the display's first line.
-    if (text.empty() || (text.find(L'\r') == std::wstring::npos &&
-                         FirstLineLength() + text.size() > kLongLineChars)) {
-        older_ = nullptr;
-        return false;
-    }
-    if (text.size() > room) text.erase(0, text.size() - room);
+    const std::wstring text =
+        AskOlder(std::min(bound_ - length, std::clamp(affordable, kOlderMinChars, kOlderChars)),
+                 FirstLineLength());
+    if (text.empty()) return false;
+    Prepend(text);
+    return true;
+}
 
+void LogView::Prepend(std::wstring_view text) {
+    const LRESULT lines = SendMessageW(control_, EM_GETLINECOUNT, 0, 0);
+    const auto adding = static_cast<LRESULT>(std::count(text.begin(), text.end(), L'\r') + 1);
+    if (text.size() > kOlderChars || adding * lines > 2 * kOlderLineMoves) {
+        Rebuild(text);
+        return;
+    }
     CHARRANGE selection{};
     SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const LRESULT firstChar = SendMessageW(control_, EM_LINEINDEX, FirstVisibleLine(), 0);
@@ -411,7 +452,95 @@ bool LogView::TakeOlder() {
     // the default font, which Apply makes the display's own.
     const LRESULT line = SendMessageW(control_, EM_EXLINEFROMCHAR, 0, firstChar + added);
     SendMessageW(control_, EM_LINESCROLL, 0, line - FirstVisibleLine());
+}
+
+void LogView::Rebuild(std::wstring_view older) {
+    OlderTextSource* source = older_;
+    const size_t length = Length();
+    const std::optional<COLORREF> colour =
+        length > 0 ? RangeColour(control_, 0, length) : ForeColour(state_);
+    std::wstring plain;
+    std::string rtf;
+    if (colour) {
+        plain = TextRange(control_, 0, length);
+    } else {
+        rtf = RangeAsRtf(control_, 0, length);
+    }
+    Quiet quiet(*this);
+    Replace();
+    older_ = source;
+    InsertText(control_, 0, older, ForeColour(state_));
+    if (colour) {
+        InsertText(control_, older.size(), plain, *colour);
+    } else {
+        InsertRtf(control_, Length(), rtf);
+    }
+}
+
+LONG LogView::Search(const std::wstring& what, bool down, bool matchCase, LONG from,
+                     LONG to) const {
+    FINDTEXTEXW find{};
+    find.chrg = {from, to};
+    find.lpstrText = what.c_str();
+    const WPARAM flags = (down ? FR_DOWN : 0) | (matchCase ? FR_MATCHCASE : 0);
+    const LRESULT at =
+        SendMessageW(control_, EM_FINDTEXTEXW, flags, reinterpret_cast<LPARAM>(&find));
+    return at < 0 ? -1 : find.chrgText.cpMin;
+}
+
+bool LogView::Find(std::wstring_view what, bool down, bool matchCase) {
+    if (what.empty() || !control_) return false;
+    const std::wstring pattern(what);
+    CHARRANGE selection{};
+    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    LONG at = down ? Search(pattern, true, matchCase, selection.cpMax, -1)
+                   : Search(pattern, false, matchCase, selection.cpMin, 0);
+    if (at < 0 && !down && older_) {
+        // Older text is gathered until it holds a match or the bound is reached, then taken
+        // in at once: far fewer rebuilds than a block at a time.
+        const auto folded = [matchCase](std::wstring text) {
+            if (!matchCase) {
+                for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
+            }
+            return text;
+        };
+        const std::wstring needle = folded(pattern);
+        // A match may begin in older text and end in what is shown.
+        std::wstring joined =
+            folded(TextRange(control_, 0, std::min(Length(), pattern.size() - 1)));
+        std::wstring gathered;
+        size_t firstLine = FirstLineLength();
+        bool found = false;
+        while (!found && older_ && Length() + gathered.size() + kOlderMinChars <= bound_) {
+            const std::wstring text =
+                AskOlder(std::min(bound_ - Length() - gathered.size(), kOlderChars), firstLine);
+            if (text.empty()) break;
+            const size_t cr = text.find(L'\r');
+            firstLine = cr == std::wstring::npos ? firstLine + text.size() : cr;
+            joined = folded(text) + joined.substr(0, pattern.size() - 1);
+            found = joined.find(needle) != std::wstring::npos;
+            gathered.insert(0, text);
+        }
+        if (!gathered.empty()) {
+            Prepend(gathered);
+            if (found) {
+                const size_t from = std::min(Length(), gathered.size() + pattern.size() - 1);
+                at = Search(pattern, false, matchCase, static_cast<LONG>(from), 0);
+            }
+        }
+    }
+    if (at < 0) return false;
+    Select(control_, static_cast<size_t>(at), static_cast<size_t>(at) + pattern.size());
+    SendMessageW(control_, EM_SCROLLCARET, 0, 0);
     return true;
+}
+
+void LogView::SelectAll() {
+    if (control_) Select(control_, 0, Length());
+}
+
+void LogView::Copy() {
+    if (control_) SendMessageW(control_, WM_COPY, 0, 0);
 }
 
 void LogView::FillView() {

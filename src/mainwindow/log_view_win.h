@@ -60,6 +60,16 @@ class LogView {
     // file whose end does not fill it; the end stays in view.
     void FillView();
 
+    // Finds `what` from the selection, downwards or upwards, and selects the match with its
+    // line in view. Searching upwards past the oldest text shown takes older text in, as
+    // scrolling up would. False when nothing more is found.
+    bool Find(std::wstring_view what, bool down, bool matchCase);
+    void SelectAll();
+    void Copy();
+    // While held (a search under way), text added at the end leaves the selection and the
+    // view where they are; the next text added after that brings the end into view again.
+    void HoldView(bool hold) { hold_ = hold; }
+
     size_t Length() const;
     void ScrollToEnd();
     // The display's own text (paragraph ends as a lone "\r").
@@ -75,6 +85,16 @@ class LogView {
     void Replace();
     // Makes room for `adding` more characters by dropping whole lines from the top.
     void MakeRoom(size_t adding);
+    // Puts older text above what is shown; the line at the top of the view stays there.
+    void Prepend(std::wstring_view text);
+    // The same by building the display anew, when the text has more lines than the control
+    // takes in above its others quickly.
+    void Rebuild(std::wstring_view older);
+    // The older text that may come in now: at most this many characters, whole lines, and
+    // not longer than a long line allows; empty when none.
+    std::wstring AskOlder(size_t maxChars, size_t firstLineChars);
+    // The start of the nearest match between `from` and `to` (upwards when to < from), or -1.
+    LONG Search(const std::wstring& what, bool down, bool matchCase, LONG from, LONG to) const;
     void Insert(size_t at, std::wstring_view text);
     int FirstVisibleLine() const;
     size_t FirstLineLength() const;
@@ -87,6 +107,7 @@ class LogView {
     OlderTextSource* older_ = nullptr;
     bool olderAsked_ = false;  // a request for older text is on its way
     int quiet_ = 0;            // drawing is off while this is above zero
+    bool hold_ = false;
 };
 
 }  // namespace zr

@@ -7,6 +7,7 @@
 #include "common/controls_win.h"
 #include "common/handles_win.h"
 #include "common/ui_seam_win.h"
+#include "follow/insertion_text.h"
 #include "follow/path_rules.h"
 #include "follow/timestamp.h"
 #include "mainwindow/main_window_win.h"
@@ -39,6 +40,36 @@ std::wstring ReadProblem(const std::wstring& path) {
         return L"ファイルが見つかりません。\n" + path;
     }
     return L"ファイルを読み込めません。\n" + path;
+}
+
+// The name of an encoding as the user knows it.
+const wchar_t* EncodingName(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Utf8:
+            return L"UTF-8";
+        case TextEncoding::Utf16Le:
+            return L"UTF-16 LE";
+        case TextEncoding::Utf16Be:
+            return L"UTF-16 BE";
+        default:
+            return L"Shift_JIS";
+    }
+}
+
+// "U+1F389" for a character, as it can be told apart even when it shows as nothing.
+std::wstring CodePoints(const std::wstring& text) {
+    std::wstring out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        wchar_t code[16];
+        swprintf(code, 16, L"U+%04X", c);
+        if (!out.empty()) out += L' ';
+        out += code;
+    }
+    return out;
 }
 
 }  // namespace
@@ -96,9 +127,21 @@ void MainWindow::OnCommand5() {
 void MainWindow::AppendLineToFile(const std::wstring& line) {
     // Only a file that was accepted at open is ever written to.
     if (strFilePath_.empty() || IsRefusedExecutable(strFilePath_)) return;
+    // In the log's own encoding, so that the log stays readable by everyone else; a character
+    // the encoding cannot carry is refused, never written as something else.
+    const TextEncoding encoding = pass_->Encoding();
+    const InsertionBytes encoded = EncodeInsertion(line, encoding, &ToAnsiExact);
+    if (encoded.bytes.empty()) {
+        Ui().Message(hwnd(),
+                     L"「" + encoded.unwritable + L"」(" + CodePoints(encoded.unwritable) +
+                         L") はこのファイルの文字コード " + EncodingName(encoding) +
+                         L" では書き込めません。\n何も書き込みませんでした。",
+                     kErrorTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
     // The whole line in one append: it lands whole at the end even while the log's own
     // writer appends, and never in the middle of someone else's line.
-    const std::string bytes = ToAnsi(line + L"\r\n");
+    const std::string& bytes = encoded.bytes;
     // A read-only file is refused here too: the system would let a privileged user write it.
     const DWORD attributes = GetFileAttributesW(strFilePath_.c_str());
     UniqueFile file(attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)

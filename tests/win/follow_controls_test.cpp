@@ -145,18 +145,53 @@ TEST_F(FollowControls, InsertTimeAppendsTheStampLine) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(FollowControls, InsertTextAppendsText1InTheSystemCodePage) {
-    auto main = Following();
-    SetWindowTextW(main->Control(IDC_TEXT1), L"");
-    Click(main->hwnd(), IDC_COMMAND5);
-    EXPECT_EQ(ReadFileBytes(log), "start\r\n") << "an empty Text1 writes nothing";
-
-    SetWindowTextW(main->Control(IDC_TEXT1), L"### 作業開始 ###");
-    Click(main->hwnd(), IDC_COMMAND5);
-    EXPECT_EQ(ReadFileBytes(log), "start\r\n### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n");
-    EXPECT_EQ(Text(main->Control(IDC_TEXT1)), L"### 作業開始 ###") << "Text1 is left as it is";
-    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"start\r### 作業開始 ###\r"; }));
-    EXPECT_TRUE(ui.messages.empty());
+// Logs in each encoding are shown right, and "文章挿入" appends Text1 in the log's own
+// encoding; a character the encoding lacks is refused with nothing written.
+TEST_F(FollowControls, InsertTextAppendsText1InTheLogsEncoding) {
+    const std::string utf16Start("\xff\xfe\x8b\x95\xcb\x59\r\0\n\0", 10);  // 開始
+    const std::string utf16Line("\xe5\x65\x2c\x67\x9e\x8a\xc6\x30\xb9\x30\xc8\x30\r\0\n\0", 16);
+    struct Row {
+        const char* name;
+        std::string start;  // the log before the insertion
+        std::wstring shown;
+        std::wstring typed;
+        std::string appended;  // empty: refused, or nothing to write
+        const wchar_t* refusal;
+    } rows[] = {
+        {"code page", "start \x8a\x4a\x8e\x6e\r\n", L"start 開始\r", L"### 作業開始 ###",
+         "### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n", nullptr},
+        {"UTF-8", "start \xe9\x96\x8b\xe5\xa7\x8b\r\n", L"start 開始\r", L"日本語テスト",
+         "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88\r\n", nullptr},
+        {"UTF-16 LE", utf16Start, L"開始\r", L"日本語テスト", utf16Line, nullptr},
+        {"ASCII so far", "start\r\n", L"start\r", L"", "", nullptr},
+        {"a character the code page lacks", "start \x8a\x4a\x8e\x6e\r\n", L"start 開始\r",
+         L"ok \U0001F600", "",
+         L"「\U0001F600」(U+1F600) はこのファイルの文字コード Shift_JIS では書き込めません。\n"
+         L"何も書き込みませんでした。"},
+    };
+    auto main = StartFollowing();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ui.messages.clear();
+        WriteFileBytes(log, row.start);
+        main->OpenFile(log);
+        EXPECT_EQ(DisplayText(*main), row.shown);
+        SetWindowTextW(main->Control(IDC_TEXT1), row.typed.c_str());
+        Click(main->hwnd(), IDC_COMMAND5);
+        EXPECT_EQ(Hex(ReadFileBytes(log)), Hex(row.start + row.appended));
+        EXPECT_EQ(Text(main->Control(IDC_TEXT1)), row.typed) << "Text1 is left as it is";
+        if (row.refusal) {
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0].text, row.refusal);
+            EXPECT_EQ(ui.messages[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        } else {
+            EXPECT_TRUE(ui.messages.empty());
+        }
+        if (!row.appended.empty()) {
+            EXPECT_TRUE(
+                PumpUntil([&] { return DisplayText(*main) == row.shown + row.typed + L"\r"; }));
+        }
+    }
 }
 
 TEST_F(FollowControls, InsertionThatCannotAppendSaysSoAndWritesNothing) {
