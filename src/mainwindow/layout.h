@@ -18,4 +18,15 @@ struct MainLayout {
 
 MainLayout ComputeMainLayout(int clientWidthTwips, int clientHeightTwips);
 
+// A window's outer rectangle, or a monitor's work area, in screen pixels.
+struct PixelRect {
+    int left, top, right, bottom;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// Where a second instance's window goes: `step` pixels lower and to the right of `window`,
+// so that it does not cover it exactly; higher or to the left where that would leave `work`;
+// always wholly in `work` (its top-left corner there when it is larger).
+PixelRect CascadeFrom(const PixelRect& window, int step, const PixelRect& work);
+
 }  // namespace zr

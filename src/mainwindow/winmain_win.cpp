@@ -1,16 +1,20 @@
-// Program entry: the main window is the start-up object; the program takes no arguments.
+// Program entry: the main window is the start-up object. A file named on the command line is
+// opened as "開く(&O)" opens a file, with the same checks and messages.
 #include <windows.h>
 
+#include "common/message_filter_win.h"
+#include "mainwindow/instance_win.h"
 #include "mainwindow/main_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     zr::MainWindow main;
     if (!main.Create(showCommand)) return 1;
+    zr::TakeStartPlace(main.hwnd());
+    if (const std::wstring file = zr::FileFromCommandLine(); !file.empty()) main.OpenFile(file);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Tab and Shift+Tab move between the controls of whichever window is active.
-        HWND active = GetActiveWindow();
-        if (active && IsDialogMessageW(active, &msg)) continue;
+        // Shortcuts, then Tab and Shift+Tab between the controls of the active window.
+        if (zr::PreTranslate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -23,6 +23,22 @@ TEST(MainLayout, ClampsWidthsAndHeightsAtZeroButNotLefts) {
     EXPECT_EQ(empty.buttonsLeft, -1100);
 }
 
+TEST(MainLayout, SecondWindowStepsDownAndRightButStaysOnItsMonitor) {
+    const PixelRect work{0, 0, 1280, 1000};
+    struct Row {
+        PixelRect window, expected;
+    } rows[] = {
+        {{100, 100, 600, 400}, {123, 123, 623, 423}},
+        {{900, 700, 1280, 1000}, {877, 677, 1257, 977}},  // at the corner: up and left
+        {{-50, 990, 450, 1290}, {0, 700, 500, 1000}},     // partly off the monitor
+        {{0, 0, 1400, 1100}, {0, 0, 1400, 1100}},         // larger than the monitor
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(CascadeFrom(row.window, 23, work), row.expected)
+            << row.window.left << "," << row.window.top;
+    }
+}
+
 TEST(Twips, ConvertAtTheWindowsDpi) {
     EXPECT_EQ(TwipsToPixels(1440, 96), 96);
     EXPECT_EQ(TwipsToPixels(15, 96), 1);
