@@ -1,12 +1,12 @@
-#include "settings/common_dialogs_win.h"
+#include "common/common_dialogs_win.h"
 
 #include <commdlg.h>
 
 #include <array>
 #include <vector>
 
+#include "common/font_units.h"
 #include "common/window_win.h"
-#include "settings/font_units.h"
 
 namespace zr {
 

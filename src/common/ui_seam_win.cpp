@@ -2,7 +2,7 @@
 
 #include <mmsystem.h>
 
-#include "settings/common_dialogs_win.h"
+#include "common/common_dialogs_win.h"
 
 namespace zr {
 

@@ -1,4 +1,4 @@
-#include "settings/font_units.h"
+#include "common/font_units.h"
 
 #include <gtest/gtest.h>
 
