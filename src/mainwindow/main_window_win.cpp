@@ -200,6 +200,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             OnClose();
             return 0;
+        case WM_QUERYENDSESSION:
+            // The exit confirmation would hold up the end of the session: it is not asked.
+            return TRUE;
+        case WM_ENDSESSION:
+            OnEndSession(wp != FALSE);
+            return 0;
         case WM_DESTROY:
             if (quitOnDestroy_) PostQuitMessage(0);
             return 0;
@@ -284,6 +290,12 @@ void MainWindow::OnClose() {
     RunClosingSteps();
     DestroyWindow(hwnd());
     closing_ = false;
+}
+
+void MainWindow::OnEndSession(bool ending) {
+    // The process may be ended as soon as this returns: the closing steps store the window's
+    // settings and the bookmarks now. None of them asks the user anything.
+    if (ending) OnClose();
 }
 
 void MainWindow::RunClosingSteps() {

@@ -99,6 +99,7 @@ class MainWindow final : public Window {
     void CreateChildControls();
     void OnClose();
     void RunClosingSteps();
+    void OnEndSession(bool ending);
     void OnCommand(int id);
     void OnExitMenu();
     LRESULT OnCtlColorStatic(HDC dc, HWND control);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
 #include "harness.h"
@@ -136,6 +137,45 @@ TEST_F(MainWindowTest, ExitAsksFirstAndTheCloseBoxDoesNot) {
     EXPECT_EQ(ui.messages.size(), 2u) << "the close box asks nothing";
     EXPECT_FALSE(main->exists());
     EXPECT_TRUE(ValueExists(L"Window Top"));
+}
+
+// Signing out: the system asks every window first and then tells it whether the session
+// ends. The program says yes without its exit question; a session that goes on after all
+// stores nothing, and one that ends stores the window's settings and the session's bookmarks.
+TEST_F(MainWindowTest, SessionEndStoresWithoutAsking) {
+    WriteDword(L"Window Pos", 1);
+    WriteDword(L"Insert Text", 1);
+    WriteDword(L"Book Mark Count", 1);
+    WriteString(L"Book Mark List1", L"C:\\old.log");
+    auto main = StartMain();
+    ASSERT_TRUE(main);
+    const int dpi = WindowDpi(main->hwnd());
+    ChooseMenu(main->hwnd(), IDM_BOOKMARK);
+    BookmarkWindow& bookmarks = main->Bookmarks();
+    SendMessageW(bookmarks.Control(IDC_LSTFILELIST), LB_SETCURSEL, 0, 0);
+    Click(bookmarks.hwnd(), IDC_CMDDELLIST);
+    bookmarks.AddList(L"C:\\new.log");
+    SetWindowTextW(main->Control(IDC_TEXT1), L"### 退社 ###");
+    MoveWindowTo(main->hwnd(), 50, 70);
+    const HWND windows[] = {bookmarks.hwnd(), main->hwnd()};
+
+    for (const BOOL ending : {FALSE, TRUE}) {
+        SCOPED_TRACE(ending ? "ending" : "going on");
+        for (HWND w : windows) {
+            EXPECT_EQ(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        }
+        for (HWND w : windows) {
+            if (IsWindow(w)) SendMessageW(w, WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
+        }
+        EXPECT_EQ(main->exists(), !ending);
+        EXPECT_EQ(ReadString(L"Insert String"),
+                  ending ? std::optional<std::wstring>(L"### 退社 ###") : std::nullopt);
+        EXPECT_EQ(ReadString(L"Book Mark List1"), ending ? L"C:\\new.log" : L"C:\\old.log");
+    }
+    EXPECT_TRUE(ui.messages.empty()) << "nothing waits for the user";
+    EXPECT_EQ(ReadDword(L"Window Top"), static_cast<DWORD>(PixelsToTwips(70, dpi)));
+    EXPECT_EQ(ReadDword(L"Window Left"), static_cast<DWORD>(PixelsToTwips(50, dpi)));
+    EXPECT_EQ(ReadDword(L"Book Mark Count"), 1u);
 }
 
 TEST(RealMessageBox, ExitConfirmationIsARealMessageBox) {
