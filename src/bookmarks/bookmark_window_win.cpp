@@ -2,9 +2,8 @@
 
 #include "bookmarks/bookmark_list.h"
 #include "common/controls_win.h"
-#include "common/twips.h"
+#include "common/messages.h"
 #include "common/ui_seam_win.h"
-#include "mainwindow/main_window_win.h"
 #include "settings/registry_win.h"
 
 namespace zr {
@@ -171,7 +170,9 @@ void BookmarkWindow::Append(const std::wstring& path) {
 }
 
 void BookmarkWindow::OnAddButton() {
-    AddList(Ui().OpenFileDialog(main_.hwnd(), L"*.*"));
+    // Owned by this window: while the dialog is open only this window is disabled, and its
+    // closing enables only this window again.
+    AddList(Ui().OpenFileDialog(hwnd(), L"*.*"));
 }
 
 HWND BookmarkWindow::VisibleList() const {
@@ -203,7 +204,7 @@ void BookmarkWindow::OpenSelectedFile() {
     // Nothing selected opens nothing; an empty path would make the main window ask.
     if (index == LB_ERR) return;
     const std::wstring path = ListText(paths, static_cast<int>(index));
-    if (!path.empty()) main_.OpenFile(path);
+    if (!path.empty()) owner_.FileChosen(SideWindowKind::Bookmarks, path, false);
 }
 
 std::vector<std::wstring> BookmarkWindow::Paths() const {
@@ -216,9 +217,9 @@ std::vector<std::wstring> BookmarkWindow::Paths() const {
 
 void BookmarkWindow::Close() {
     if (!hwnd()) return;
-    main_.SetMenuCaption(IDM_BOOKMARK, L"ブックマークの表示(&B)");
     RegistryStore store;
     SaveBookmarks(store, Paths());
+    owner_.SideWindowClosed(SideWindowKind::Bookmarks);
     DestroyWindow(hwnd());
 }
 

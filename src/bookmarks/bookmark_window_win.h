@@ -1,15 +1,15 @@
 // The bookmark window: a list of files the user follows often, kept in the registry. It
-// hangs on the main window's right edge; the main window places, shows and hides it.
+// hangs on the main window's right edge; its owner places, shows and hides it and is told
+// which file the user chose.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "common/handles_win.h"
+#include "common/side_window_win.h"
 #include "common/window_win.h"
 
 namespace zr {
-
-class MainWindow;
 
 enum BookmarkControlId : int {
     IDC_BM_LABEL1 = 300,
@@ -24,7 +24,7 @@ inline constexpr wchar_t kBookmarkCaption[] = L"ブックマーク";
 
 class BookmarkWindow final : public Window {
   public:
-    explicit BookmarkWindow(MainWindow& main) : main_(main) {}
+    explicit BookmarkWindow(SideWindowOwner& owner) : owner_(owner) {}
     // Creates the window hidden and reads the list from the registry.
     bool Create();
     // Adds one file to both lists; a cancelled dialog's empty path adds nothing and an
@@ -49,7 +49,7 @@ class BookmarkWindow final : public Window {
     void Append(const std::wstring& path);
     HWND VisibleList() const;
 
-    MainWindow& main_;
+    SideWindowOwner& owner_;
     int dpi_ = 96;
     int widestPath_ = 0;
     int widestName_ = 0;

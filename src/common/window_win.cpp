@@ -86,4 +86,26 @@ LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return result;
 }
 
+OtherWindowsDisabled::OtherWindowsDisabled(HWND modal) : modal_(modal) {
+    EnumThreadWindows(GetCurrentThreadId(), &OtherWindowsDisabled::DisableOne,
+                      reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CALLBACK OtherWindowsDisabled::DisableOne(HWND window, LPARAM self) {
+    auto* me = reinterpret_cast<OtherWindowsDisabled*>(self);
+    // A hidden window takes no input; the system's own hidden windows are best left alone.
+    if (window != me->modal_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        EnableWindow(window, FALSE);
+        me->disabled_.push_back(window);
+    }
+    return TRUE;
+}
+
+void OtherWindowsDisabled::Restore() {
+    for (HWND window : disabled_) {
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    }
+    disabled_.clear();
+}
+
 }  // namespace zr

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <span>
+#include <vector>
 
 namespace zr {
 
@@ -45,6 +46,23 @@ class Window {
 
   private:
     HWND hwnd_ = nullptr;
+};
+
+// What a modal window does to the rest of the program: every other shown window of this
+// thread that takes input is disabled until Restore() or the end of the object, and only
+// those are enabled again, so a window that something else disabled stays disabled.
+class OtherWindowsDisabled {
+  public:
+    explicit OtherWindowsDisabled(HWND modal);
+    ~OtherWindowsDisabled() { Restore(); }
+    OtherWindowsDisabled(const OtherWindowsDisabled&) = delete;
+    OtherWindowsDisabled& operator=(const OtherWindowsDisabled&) = delete;
+    void Restore();
+
+  private:
+    static BOOL CALLBACK DisableOne(HWND window, LPARAM self);
+    HWND modal_;
+    std::vector<HWND> disabled_;
 };
 
 // Program instance and icon, shared by every window that has one.

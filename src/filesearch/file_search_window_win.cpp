@@ -4,12 +4,10 @@
 #include <optional>
 #include <set>
 
-#include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
-#include "common/twips.h"
+#include "common/messages.h"
 #include "common/ui_seam_win.h"
 #include "filesearch/search_paths.h"
-#include "mainwindow/main_window_win.h"
 
 namespace zr {
 
@@ -138,7 +136,7 @@ LRESULT FileSearchWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_CLOSE:
-            OnClose();
+            Close();
             return 0;
         default:
             return Default(msg, wp, lp);
@@ -160,8 +158,9 @@ void FileSearchWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     RescaleFixedWindow(hwnd(), kControls, dpi, font_, kClientWidth, kClientHeight, suggested);
 }
 
-void FileSearchWindow::OnClose() {
-    main_.SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の表示(&F)");
+void FileSearchWindow::Close() {
+    if (!hwnd()) return;
+    owner_.SideWindowClosed(SideWindowKind::FileSearch);
     DestroyWindow(hwnd());
 }
 
@@ -246,7 +245,7 @@ void FileSearchWindow::FillFiles() {
 }
 
 void FileSearchWindow::ReportUnreadable(const std::wstring& what) {
-    Ui().Message(hwnd(), what + L" を読み込めません。", kUnreadableTitle, MB_ICONERROR | MB_OK);
+    Ui().Message(hwnd(), what + L" を読み込めません。", kErrorTitle, MB_ICONERROR | MB_OK);
 }
 
 void FileSearchWindow::OnDriveChange() {
@@ -284,12 +283,8 @@ void FileSearchWindow::OnFileDoubleClick() {
     const LRESULT index = SendMessageW(files, LB_GETCURSEL, 0, 0);
     if (index == LB_ERR) return;
     const std::wstring path = JoinPath(folder_, ListText(files, LB_GETTEXTLEN, LB_GETTEXT, index));
-    BookmarkWindow& bookmarks = main_.Bookmarks();
-    if (bookmarks.visible() && IsChecked(hwnd(), IDC_CKBM)) {
-        bookmarks.AddList(path);
-    } else {
-        main_.OpenFile(path);
-    }
+    // The tick asks for a bookmark; the owner knows whether the bookmarks are there to take it.
+    owner_.FileChosen(SideWindowKind::FileSearch, path, IsChecked(hwnd(), IDC_CKBM));
 }
 
 }  // namespace zr

@@ -1,16 +1,15 @@
 // The file search window: a drive list, the folders of the current drive and the files of
 // the current folder that match a wildcard pattern. It sits on the main window's top edge;
-// the main window places, shows and hides it.
+// its owner places, shows and hides it and is told which file the user chose.
 #pragma once
 #include <string>
 #include <vector>
 
 #include "common/handles_win.h"
+#include "common/side_window_win.h"
 #include "common/window_win.h"
 
 namespace zr {
-
-class MainWindow;
 
 enum FileSearchControlId : int {
     IDC_CKBM = 400,   // add to bookmarks instead of opening
@@ -21,13 +20,13 @@ enum FileSearchControlId : int {
     IDC_FILE1,        // files of the current folder matching the applied pattern
 };
 
-inline constexpr wchar_t kUnreadableTitle[] = L"エラー";
-
 class FileSearchWindow final : public Window {
   public:
-    explicit FileSearchWindow(MainWindow& main) : main_(main) {}
+    explicit FileSearchWindow(SideWindowOwner& owner) : owner_(owner) {}
     // Creates the window hidden, at the process's current folder with the pattern "*.*".
     bool Create();
+    // What the close box does: the owner is told and the window destroyed.
+    void Close();
     const std::wstring& Folder() const { return folder_; }
     // The full paths behind the entries of the folder list, in list order.
     const std::vector<std::wstring>& FolderItems() const { return folderItems_; }
@@ -39,7 +38,6 @@ class FileSearchWindow final : public Window {
     void OnCreate();
     void OnCommand(int id, int code);
     void OnDpiChanged(int dpi, const RECT& suggested);
-    void OnClose();
     void OnDriveChange();
     void OnFolderChosen();
     void OnSearch();
@@ -52,7 +50,7 @@ class FileSearchWindow final : public Window {
     void FillFiles();
     void ReportUnreadable(const std::wstring& what);
 
-    MainWindow& main_;
+    SideWindowOwner& owner_;
     int dpi_ = 96;
     UniqueFont font_;
     std::wstring folder_;

@@ -39,13 +39,15 @@ LRESULT CALLBACK MoveHookProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 BookmarkWindow& MainWindow::Bookmarks() {
-    if (!bookmarks_) bookmarks_ = std::make_unique<BookmarkWindow>(*this);
+    SideWindowOwner& owner = *this;
+    if (!bookmarks_) bookmarks_ = std::make_unique<BookmarkWindow>(owner);
     if (!bookmarks_->exists()) bookmarks_->Create();
     return *bookmarks_;
 }
 
 FileSearchWindow& MainWindow::FileSearch() {
-    if (!fileSearch_) fileSearch_ = std::make_unique<FileSearchWindow>(*this);
+    SideWindowOwner& owner = *this;
+    if (!fileSearch_) fileSearch_ = std::make_unique<FileSearchWindow>(owner);
     if (!fileSearch_->exists()) fileSearch_->Create();
     return *fileSearch_;
 }
@@ -87,7 +89,7 @@ void MainWindow::OnBookMarkMenu() {
     BookmarkWindow& bookmarks = Bookmarks();
     if (bookmarks.visible()) {
         ShowWindow(bookmarks.hwnd(), SW_HIDE);
-        SetMenuCaption(IDM_BOOKMARK, L"ブックマークの表示(&B)");
+        ShowSwitchState(IDM_BOOKMARK, false);
         return;
     }
     ResizeBMForm();
@@ -97,15 +99,14 @@ void MainWindow::OnBookMarkMenu() {
         SetTopMost(bookmarks.hwnd(), 0);
         if (fileSearch_ && fileSearch_->visible()) SetTopMost(fileSearch_->hwnd(), 0);
     }
-    SetMenuCaption(IDM_BOOKMARK, L"ブックマークの非表示(&B)");
+    ShowSwitchState(IDM_BOOKMARK, true);
 }
 
 void MainWindow::OnFileSearchMenu() {
     FileSearchWindow& fileSearch = FileSearch();
-    // The item keeps its own access key F in both captions.
     if (fileSearch.visible()) {
         ShowWindow(fileSearch.hwnd(), SW_HIDE);
-        SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の表示(&F)");
+        ShowSwitchState(IDM_FILESEARCH, false);
         return;
     }
     ResizeFSForm();
@@ -115,7 +116,22 @@ void MainWindow::OnFileSearchMenu() {
         if (bookmarks_ && bookmarks_->visible()) SetTopMost(bookmarks_->hwnd(), 0);
         SetTopMost(fileSearch.hwnd(), 0);
     }
-    SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の非表示(&F)");
+    ShowSwitchState(IDM_FILESEARCH, true);
+}
+
+void MainWindow::FileChosen(SideWindowKind from, const std::wstring& path, bool toBookmarks) {
+    // A file from the search goes to the bookmarks only while they are shown; anything
+    // else chosen is opened.
+    if (from == SideWindowKind::FileSearch && toBookmarks && bookmarks_ && bookmarks_->visible()) {
+        bookmarks_->AddList(path);
+        return;
+    }
+    OpenFile(path);
+}
+
+void MainWindow::SideWindowClosed(SideWindowKind which) {
+    // The View item offers to show it again.
+    ShowSwitchState(which == SideWindowKind::Bookmarks ? IDM_BOOKMARK : IDM_FILESEARCH, false);
 }
 
 void MainWindow::OnVersion() {
@@ -129,7 +145,7 @@ void MainWindow::OnVersion() {
 void MainWindow::CloseSideWindows() {
     // The bookmark window's own close step stores the list.
     if (bookmarks_ && bookmarks_->exists()) bookmarks_->Close();
-    if (fileSearch_ && fileSearch_->exists()) DestroyWindow(fileSearch_->hwnd());
+    if (fileSearch_ && fileSearch_->exists()) fileSearch_->Close();
     // An About box left open would outlive the program's only window.
     if (about_ && about_->exists()) DestroyWindow(about_->hwnd());
 }
@@ -140,13 +156,13 @@ void MainWindow::ShowStartupSideWindows() {
         ResizeBMForm();
         ShowWindow(Bookmarks().hwnd(), SW_SHOWNOACTIVATE);
         if (settings_.LoadWindowProc) SetTopMost(Bookmarks().hwnd(), 0);
-        SetMenuCaption(IDM_BOOKMARK, L"ブックマークの非表示(&B)");
+        ShowSwitchState(IDM_BOOKMARK, true);
     }
     if (settings_.LoadFileSearch) {
         ResizeFSForm();
         ShowWindow(FileSearch().hwnd(), SW_SHOWNOACTIVATE);
         if (settings_.LoadWindowProc) SetTopMost(FileSearch().hwnd(), 0);
-        SetMenuCaption(IDM_FILESEARCH, L"ファイル検索の非表示(&F)");
+        ShowSwitchState(IDM_FILESEARCH, true);
     }
 }
 

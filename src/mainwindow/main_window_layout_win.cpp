@@ -1,11 +1,11 @@
 // Re-layout on every size change, the DPI of the monitor the window is on, and the two view
 // switches: line wrapping and always-on-top.
+#include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
+#include "filesearch/file_search_window_win.h"
 #include "mainwindow/layout.h"
 #include "mainwindow/main_window_win.h"
-#include "bookmarks/bookmark_window_win.h"
-#include "filesearch/file_search_window_win.h"
 
 namespace zr {
 
@@ -25,15 +25,14 @@ void MainWindow::OnSize() {
     SetWindowPos(display, nullptr, px(layout.display.left), px(layout.display.top),
                  px(layout.display.width), px(layout.display.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    const int buttonTops[] = {480, 960, 1440, 1920, 2400};
-    for (int i = 0; i < 5; ++i) {
-        SetWindowPos(Control(IDC_COMMAND1 + i), nullptr, px(layout.buttonsLeft), px(buttonTops[i]),
-                     0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The buttons and the status box move sideways only, keeping their designed tops.
+    for (int id :
+         {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND4, IDC_COMMAND5, IDC_LABEL1}) {
+        SetWindowPos(Control(id), nullptr, px(layout.buttonsLeft), px(Designed(id).top), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SetWindowPos(Control(IDC_LABEL1), nullptr, px(layout.buttonsLeft), px(60), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(Control(IDC_TEXT1), nullptr, 0, 0, px(layout.insertBoxWidth), px(270),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(Control(IDC_TEXT1), nullptr, 0, 0, px(layout.insertBoxWidth),
+                 px(Designed(IDC_TEXT1).height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ResizeBMForm();
     ResizeFSForm();
 }
@@ -44,26 +43,15 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     UniqueFont oldUi = std::move(uiFont_);
     UniqueFont oldLabel = std::move(labelFont_);
     RecreateFonts();
-    // Every control goes back to its designed place at the new DPI; the size that follows
-    // lays out the moving ones.
     for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(child);
         HFONT font = id == IDC_LABEL1 ? labelFont_.get() : uiFont_.get();
         if (id != IDC_RICHTEXT)
             SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    const int designTwips[][4] = {{960, 60, 4695, 270}, {5760, 60, 945, 315}, {120, 100, 735, 255}};
-    const int designIds[] = {IDC_TEXT1, IDC_LABEL1, IDC_LABEL2};
-    for (int i = 0; i < 3; ++i) {
-        const auto& d = designTwips[i];
-        SetWindowPos(Control(designIds[i]), nullptr, TwipsToPixels(d[0], dpi),
-                     TwipsToPixels(d[1], dpi), TwipsToPixels(d[2], dpi), TwipsToPixels(d[3], dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    for (int i = 0; i < 5; ++i) {
-        SetWindowPos(Control(IDC_COMMAND1 + i), nullptr, 0, 0, TwipsToPixels(975, dpi),
-                     TwipsToPixels(375, dpi), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // Every control goes back to its designed place at the new DPI; the size that follows
+    // lays out the moving ones.
+    LayoutControls(hwnd(), ControlTable(), dpi);
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     OnSize();
@@ -71,7 +59,7 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
 
 void MainWindow::SetWrap(bool wrap) {
     view_.SetWrap(wrap);
-    SetMenuCaption(IDM_RSCROLL, wrap ? L"横スクロール表示(&V)" : L"横スクロール非表示(&V)");
+    ShowSwitchState(IDM_RSCROLL, wrap);
 }
 
 void MainWindow::OnRScroll() {
@@ -92,15 +80,9 @@ void MainWindow::OnWinpos() {
 }
 
 void MainWindow::SwitchTopMost(HWND window, int state) {
-    if (state != 0) {
-        intTopMost_ = 0;
-        SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, kTopMostFlags);
-        SetMenuCaption(IDM_WINPOS, L"常に手前に表示 ON(&T)");
-    } else {
-        intTopMost_ = 1;
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, kTopMostFlags);
-        SetMenuCaption(IDM_WINPOS, L"常に手前に表示 OFF(&T)");
-    }
+    intTopMost_ = state != 0 ? 0 : 1;
+    SetWindowPos(window, intTopMost_ ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, kTopMostFlags);
+    ShowSwitchState(IDM_WINPOS, intTopMost_ == 1);
 }
 
 }  // namespace zr

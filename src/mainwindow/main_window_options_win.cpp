@@ -1,8 +1,9 @@
-// Opening the options dialog from the Tools menu.
+// Opening the options dialog from the Tools menu, and storing and applying what it hands back.
 #include "bookmarks/bookmark_window_win.h"
 #include "filesearch/file_search_window_win.h"
 #include "mainwindow/main_window_win.h"
 #include "settings/options_dialog_win.h"
+#include "settings/registry_win.h"
 
 namespace zr {
 
@@ -20,14 +21,24 @@ void MainWindow::OnOption() {
     SetTopMostAroundDialog(1);
     const bool timerWasOn = TimerEnabled();
     if (timerWasOn) EnableTimer(false);
-    {
-        OptionsDialog dialog(*this);
-        dialog.ShowModal();
-    }
+    const std::optional<Settings> confirmed =
+        OptionsDialog(hwnd(), settings_, display_).ShowModal();
     if (!hwnd()) return;  // the main window went while the dialog was open
+    if (confirmed) ApplyOptions(*confirmed);
     if (timerWasOn) EnableTimer(true);
     SetTopMostAroundDialog(0);
     BringWindowToTop(hwnd());
+}
+
+void MainWindow::ApplyOptions(const Settings& confirmed) {
+    // In this order: the settings, all of them to the registry, then the display takes the
+    // new font and colours and the text already shown is recoloured. The timer keeps its
+    // period until the next start.
+    settings_ = confirmed;
+    RegistryStore store;
+    SetRegistry(store, settings_);
+    TakeDisplayFromSettings();
+    ApplyDisplayState(true);
 }
 
 }  // namespace zr

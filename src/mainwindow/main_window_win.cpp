@@ -19,7 +19,8 @@ constexpr int kClientWidth = 6855;
 constexpr int kClientHeight = 2895;
 
 // Designed geometry in twips, in tab order. The re-layout moves the display, the buttons,
-// the status box and the insert box as soon as the window is first shown.
+// the status box and the insert box as soon as the window is first shown, and takes
+// everything else it needs from here.
 const ControlSpec kControls[] = {
     {IDC_TEXT1, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 960, 60, 4695, 270, 0, WS_EX_CLIENTEDGE},
     {IDC_COMMAND1, L"BUTTON", L"読込中止", WS_TABSTOP | BS_PUSHBUTTON, 5756, 480, 975, 375},
@@ -36,6 +37,17 @@ const ControlSpec kControls[] = {
 };
 
 }  // namespace
+
+std::span<const ControlSpec> MainWindow::ControlTable() {
+    return kControls;
+}
+
+const ControlSpec& MainWindow::Designed(int id) {
+    for (const ControlSpec& control : kControls) {
+        if (control.id == id) return control;
+    }
+    return kControls[0];  // not reached: every id the window uses is in the table
+}
 
 MainWindow::MainWindow() = default;
 
@@ -86,12 +98,7 @@ void MainWindow::RunLoadSteps() {
     UpdateWindow(h);
     HookWindow();
 
-    display_.strCurFontName = settings_.FontName;
-    display_.lngCurFontSize = settings_.FontSize;
-    display_.blnCurBold = settings_.Bold;
-    display_.blnCurItalic = settings_.Italic;
-    display_.strCurForeColor = settings_.ForeColor;
-    display_.strCurBackColor = settings_.BackColor;
+    TakeDisplayFromSettings();
     ApplyDisplayState(false);
 
     if (settings_.LoadWindowSize) ShowWindow(h, SW_MAXIMIZE);
@@ -117,26 +124,7 @@ void MainWindow::ApplyStoredPosition(const StartupValues& startup) {
 }
 
 void MainWindow::CreateMenuBar() {
-    menu_ = CreateMenu();
-    HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, IDM_OPEN, L"開く(&O)");
-    AppendMenuW(file, MF_STRING | MF_GRAYED, IDM_BOOT, L"追加起動(&L)");
-    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, IDM_EXIT, L"終了(&X)");
-    HMENU view = CreatePopupMenu();
-    AppendMenuW(view, MF_STRING, IDM_BOOKMARK, L"ブックマークの表示(&B)");
-    AppendMenuW(view, MF_STRING, IDM_FILESEARCH, L"ファイル検索の表示(&F)");
-    AppendMenuW(view, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(view, MF_STRING, IDM_WINPOS, L"手前に表示 ON(&T)");
-    AppendMenuW(view, MF_STRING, IDM_RSCROLL, L"横スクロール非表示(&V)");
-    HMENU tool = CreatePopupMenu();
-    AppendMenuW(tool, MF_STRING, IDM_OPTION, L"オプション(&O)");
-    HMENU help = CreatePopupMenu();
-    AppendMenuW(help, MF_STRING, IDM_VER, L"バージョン情報(&A)");
-    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"ファイル(&F)");
-    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"表示(&V)");
-    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(tool), L"ツール(&T)");
-    AppendMenuW(menu_, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"ヘルプ(&H)");
+    menu_ = CreateMainMenu();
     SetMenu(hwnd(), menu_);
 }
 
@@ -164,6 +152,15 @@ void MainWindow::CreateChildControls() {
 void MainWindow::RecreateFonts() {
     uiFont_ = MakeUiFont(dpi_);
     labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, false, dpi_);
+}
+
+void MainWindow::TakeDisplayFromSettings() {
+    display_.strCurFontName = settings_.FontName;
+    display_.lngCurFontSize = settings_.FontSize;
+    display_.blnCurBold = settings_.Bold;
+    display_.blnCurItalic = settings_.Italic;
+    display_.strCurForeColor = settings_.ForeColor;
+    display_.strCurBackColor = settings_.BackColor;
 }
 
 void MainWindow::ApplyDisplayState(bool recolourAll) {

@@ -4,12 +4,16 @@
 #include <windows.h>
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "common/handles_win.h"
+#include "common/messages.h"
+#include "common/side_window_win.h"
 #include "common/window_win.h"
 #include "mainwindow/follow_pass_win.h"
 #include "mainwindow/log_view_win.h"
+#include "mainwindow/main_menu_win.h"
 #include "settings/display_state.h"
 #include "settings/settings.h"
 
@@ -18,6 +22,7 @@ namespace zr {
 class BookmarkWindow;
 class FileSearchWindow;
 class AboutWindow;
+struct ControlSpec;
 
 enum MainControlId : int {
     IDC_LABEL2 = 100,
@@ -31,23 +36,12 @@ enum MainControlId : int {
     IDC_COMMAND5,
 };
 
-enum MainMenuId : int {
-    IDM_OPEN = 200,
-    IDM_BOOT,
-    IDM_EXIT,
-    IDM_BOOKMARK,
-    IDM_FILESEARCH,
-    IDM_WINPOS,
-    IDM_RSCROLL,
-    IDM_OPTION,
-    IDM_VER,
-};
-
 inline constexpr wchar_t kMainCaption[] = L"Zororuv";
-inline constexpr wchar_t kErrorTitle[] = L"エラー";
-inline constexpr wchar_t kExeRefused[] = L"実行ファイルは読み込めません。";
 
-class MainWindow final : public Window {
+// The main window owns the side windows, the About box and the options dialog; they know
+// nothing of it. The side windows report to it through SideWindowOwner, and the options
+// dialog hands back the settings the user confirmed.
+class MainWindow final : public Window, private SideWindowOwner {
   public:
     MainWindow();
     ~MainWindow() override;
@@ -56,7 +50,6 @@ class MainWindow final : public Window {
     // when the window goes (the program); window tests keep their own loop.
     bool Create(int showCommand, bool quitOnDestroy = true);
 
-    // Public operations used by the side windows and the options dialog.
     void OpenFile(const std::wstring& strOpenFilePath);
     void ResizeBMForm();
     void ResizeFSForm();
@@ -72,11 +65,10 @@ class MainWindow final : public Window {
     bool TimerEnabled() const { return pass_ && pass_->TimerEnabled(); }
     UINT TimerInterval() const { return timerInterval_; }
     HMENU MenuBar() const { return menu_; }
-    void SetMenuCaption(int id, const wchar_t* caption);
     // Runs a menu command as a click on it would.
     void Command(int id) { OnCommand(id); }
 
-    Settings& settings() { return settings_; }
+    const Settings& settings() const { return settings_; }
     DisplayState& display() { return display_; }
     const std::wstring& FilePath() const { return strFilePath_; }
     bool StopRead() const { return pass_ && pass_->StopRead(); }
@@ -104,6 +96,14 @@ class MainWindow final : public Window {
     void OnExitMenu();
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
 
+    void SetMenuCaption(int id, const wchar_t* caption);
+    // A switching item's caption for the state of what it switches.
+    void ShowSwitchState(int id, bool on) { SetMenuCaption(id, SwitchCaption(id, on)); }
+
+    // The controls' designed geometry, in twips: what creates them and what lays them out.
+    static std::span<const ControlSpec> ControlTable();
+    static const ControlSpec& Designed(int id);
+
     // Layout and view switches.
     void OnSize();
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -122,9 +122,14 @@ class MainWindow final : public Window {
     void AppendLineToFile(const std::wstring& line);
 
     // Side windows, options, About.
+    void FileChosen(SideWindowKind from, const std::wstring& path, bool toBookmarks) override;
+    void SideWindowClosed(SideWindowKind which) override;
     void OnBookMarkMenu();
     void OnFileSearchMenu();
     void OnOption();
+    void ApplyOptions(const Settings& confirmed);
+    // The display state takes the stored font and colours.
+    void TakeDisplayFromSettings();
     void SetTopMostAroundDialog(int release);
     void OnVersion();
     void CloseSideWindows();

@@ -3,11 +3,8 @@
 #include <string>
 
 #include "common/controls_win.h"
-#include "common/twips.h"
-#include "mainwindow/main_window_win.h"
+#include "common/messages.h"
 #include "settings/interval_rules.h"
-#include "settings/registry_win.h"
-#include "settings/settings.h"
 
 namespace zr {
 
@@ -148,20 +145,26 @@ POINT CentredOn(HWND owner, SIZE size) {
 
 }  // namespace
 
+OptionsDialog::OptionsDialog(HWND owner, const Settings& settings, const DisplayState& display)
+    : owner_(owner),
+      settings_(settings),
+      font_{display.strCurFontName, display.lngCurFontSize, display.blnCurBold,
+            display.blnCurItalic},
+      fore_(ColorFromText(display.strCurForeColor, 0)),
+      back_(ColorFromText(display.strCurBackColor, RGB(255, 255, 255))) {}
+
 bool OptionsDialog::Create() {
-    HWND owner = main_.hwnd();
-    const int dpi = WindowDpi(owner);
+    const int dpi = WindowDpi(owner_);
     const SIZE size = WindowSizeForClient(kClientWidth, kClientHeight, kStyle, 0, false, dpi);
-    const POINT at = CentredOn(owner, size);
+    const POINT at = CentredOn(owner_, size);
     return CreateWin({kOptionsClass}, 0, kStyle, kOptionsCaption, at.x, at.y, size.cx, size.cy,
-                     owner, nullptr) != nullptr;
+                     owner_, nullptr) != nullptr;
 }
 
-bool OptionsDialog::ShowModal() {
-    HWND owner = main_.hwnd();
-    if (!owner || !Create()) return false;
+std::optional<Settings> OptionsDialog::ShowModal() {
+    if (!owner_ || !Create()) return std::nullopt;
     Fill();
-    EnableWindow(owner, FALSE);
+    othersDisabled_ = std::make_unique<OtherWindowsDisabled>(hwnd());
     ShowWindow(hwnd(), SW_SHOW);
     SetFocus(GetDlgItem(hwnd(), IDC_OPT_CHLOAD1));
 
@@ -178,9 +181,9 @@ bool OptionsDialog::ShowModal() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    if (exists()) Close(false);
-    EnableWindow(owner, TRUE);  // also when the dialog went with its owner's destruction
-    return applied_;
+    if (exists()) Close();
+    othersDisabled_.reset();  // also when the dialog went with its owner's destruction
+    return confirmed_;
 }
 
 LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -206,7 +209,7 @@ LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_CLOSE:
-            Close(false);
+            Close();
             return 0;
         default:
             return Default(msg, wp, lp);
@@ -245,13 +248,8 @@ void OptionsDialog::ApplyPreviewFont() {
 }
 
 void OptionsDialog::Fill() {
-    const Settings& s = main_.settings();
-    const DisplayState& d = main_.display();
+    const Settings& s = settings_;
     HWND h = hwnd();
-
-    font_ = FontChoice{d.strCurFontName, d.lngCurFontSize, d.blnCurBold, d.blnCurItalic};
-    fore_ = ColorFromText(d.strCurForeColor, 0);
-    back_ = ColorFromText(d.strCurBackColor, RGB(255, 255, 255));
     ApplyPreviewFont();
 
     for (const auto& c : kChecks) SetChecked(h, c.id, s.*c.field);
@@ -283,7 +281,7 @@ void OptionsDialog::OnCommand(int id) {
             break;
         case IDC_OPT_CANCEL:
         case IDCANCEL:  // Escape
-            Close(false);
+            Close();
             break;
         default:
             break;
@@ -330,7 +328,7 @@ void OptionsDialog::OnApply() {
         return;
     }
 
-    Settings& s = main_.settings();
+    Settings s = settings_;
     for (const auto& c : kChecks) s.*c.field = IsChecked(h, c.id);
     s.Blink = IsChecked(h, IDC_OPT_AOPT1);
     s.ReadInterval = *interval;
@@ -342,34 +340,14 @@ void OptionsDialog::OnApply() {
     s.Italic = font_.italic;
     s.WaveFilePath = ControlText(h, IDC_OPT_WAVE);
     for (size_t i = 0; i < 3; ++i) s.NoticeString[i] = ControlText(h, kAlertBoxes[i]);
-
-    SetRegistry();
-    SetDisplay();
-    Close(true);
+    confirmed_ = std::move(s);
+    Close();
 }
 
-void OptionsDialog::SetRegistry() {
-    RegistryStore store;
-    zr::SetRegistry(store, main_.settings());
-}
-
-void OptionsDialog::SetDisplay() {
-    const Settings& s = main_.settings();
-    DisplayState& d = main_.display();
-    d.strCurForeColor = s.ForeColor;
-    d.strCurBackColor = s.BackColor;
-    d.strCurFontName = s.FontName;
-    d.lngCurFontSize = s.FontSize;
-    d.blnCurBold = s.Bold;
-    d.blnCurItalic = s.Italic;
-    main_.ApplyDisplayState(true);
-}
-
-void OptionsDialog::Close(bool applied) {
-    applied_ = applied;
-    // The owner is enabled before the dialog goes, so that the activation returns to it
-    // and not to some other program's window.
-    EnableWindow(main_.hwnd(), TRUE);
+void OptionsDialog::Close() {
+    // The other windows are enabled before the dialog goes, so that the activation returns
+    // to its owner and not to some other program's window.
+    othersDisabled_.reset();
     DestroyWindow(hwnd());
 }
 

@@ -1,16 +1,21 @@
-// The options dialog: every setting in one modal window. Nothing changes until "設定";
-// "キャンセル", Escape and the close box leave the settings, the registry and the display
-// exactly as they were, a font or colour chosen meanwhile included.
+// The options dialog: every setting in one modal window. It works on copies of the settings
+// and of the display state and hands back what the user confirmed with "設定"; its owner
+// stores and applies that. "キャンセル", Escape and the close box hand back nothing, so the
+// settings, the registry and the display stay exactly as they were, a font or colour chosen
+// meanwhile included.
 #pragma once
 #include <windows.h>
+
+#include <memory>
+#include <optional>
 
 #include "common/handles_win.h"
 #include "common/ui_seam_win.h"
 #include "common/window_win.h"
+#include "settings/display_state.h"
+#include "settings/settings.h"
 
 namespace zr {
-
-class MainWindow;
 
 enum OptionControlId : int {
     IDC_OPT_FRAME1 = 300,  // 起動時
@@ -59,13 +64,12 @@ inline constexpr wchar_t kIntervalRefused[] =
 
 class OptionsDialog final : public Window {
   public:
-    explicit OptionsDialog(MainWindow& main) : main_(main) {}
+    // The controls show `settings`; the preview shows the font and colours of `display`.
+    OptionsDialog(HWND owner, const Settings& settings, const DisplayState& display);
 
-    // Shows the dialog over the main window, which stays disabled until it closes; returns
-    // whether the user confirmed with "設定".
-    bool ShowModal();
-    // Writes every setting the dialog owns to the registry.
-    void SetRegistry();
+    // Shows the dialog centred on its owner; every other window of the program takes no
+    // input until it closes. The settings confirmed with "設定", or nothing.
+    std::optional<Settings> ShowModal();
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -80,16 +84,17 @@ class OptionsDialog final : public Window {
     void OnFont();
     void OnColor(COLORREF& color);
     void OnApply();
-    void SetDisplay();
-    void Close(bool applied);
+    void Close();
     void OnDpiChanged(int dpi, const RECT& suggested);
     void RecreateFonts();
     void ApplyPreviewFont();
     LRESULT OnCtlColor(UINT msg, HDC dc, HWND control);
 
-    MainWindow& main_;
+    HWND owner_;
+    Settings settings_;
+    std::optional<Settings> confirmed_;
+    std::unique_ptr<OtherWindowsDisabled> othersDisabled_;
     int dpi_ = 96;
-    bool applied_ = false;
     HWND focus_ = nullptr;  // the control to give the focus back to on reactivation
     // What the preview shows; it reaches the settings and the display only through "設定".
     FontChoice font_;

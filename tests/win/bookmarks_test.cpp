@@ -65,7 +65,10 @@ TEST_F(BookmarkWindowTest, AddButtonTakesTheDialogsPathAndRefusesExecutables) {
     for (int i = 0; i < 5; ++i) Click(main->Bookmarks().hwnd(), IDC_CMDADDLIST);
 
     EXPECT_EQ(ui.openPatterns, Items(5, L"*.*"));
+    // Owned by the bookmark window, the prompts disable and enable again only that window.
+    EXPECT_EQ(ui.openOwners, std::vector<HWND>(5, main->Bookmarks().hwnd()));
     ASSERT_EQ(ui.messages.size(), 1u) << "the cancel says nothing, the executable is refused";
+    EXPECT_EQ(ui.messages[0].owner, main->Bookmarks().hwnd());
     EXPECT_EQ(ui.messages[0].text, L"実行ファイルは読み込めません。");
     EXPECT_EQ(ui.messages[0].caption, L"エラー");
     EXPECT_EQ(ui.messages[0].flags & (MB_TYPEMASK | MB_ICONMASK),

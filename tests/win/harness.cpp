@@ -126,13 +126,15 @@ bool IsTopMost(HWND window) {
     return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-int ScriptedUi::Message(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
-    messages.push_back({text, caption, flags});
+int ScriptedUi::Message(HWND owner, const std::wstring& text, const std::wstring& caption,
+                        UINT flags) {
+    messages.push_back({text, caption, flags, owner});
     return messageAnswer;
 }
 
-std::wstring ScriptedUi::OpenFileDialog(HWND, const std::wstring& pattern) {
+std::wstring ScriptedUi::OpenFileDialog(HWND owner, const std::wstring& pattern) {
     openPatterns.push_back(pattern);
+    openOwners.push_back(owner);
     if (openAnswers.empty()) return L"";
     std::wstring answer = openAnswers.front();
     openAnswers.erase(openAnswers.begin());
@@ -260,6 +262,17 @@ bool PressEnter(HWND window, HWND control) {
     SetFocus(control);
     MSG msg{control, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
     return IsDialogMessageW(window, &msg) != FALSE;
+}
+
+void SystemDoubleClick(POINT screen) {
+    SetCursorPos(screen.x, screen.y);
+    INPUT clicks[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    SendInput(4, clicks, sizeof(INPUT));
+    Pump(200);
 }
 
 std::wstring MessageBoxText(HWND box) {

@@ -45,12 +45,14 @@ class ScriptedUi : public UiSeam {
     struct Shown {
         std::wstring text, caption;
         UINT flags;
+        HWND owner;
     };
     ScriptedUi() { SetUi(this); }
     ~ScriptedUi() override { SetUi(nullptr); }
 
-    int Message(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) override;
-    std::wstring OpenFileDialog(HWND, const std::wstring& pattern) override;
+    int Message(HWND owner, const std::wstring& text, const std::wstring& caption,
+                UINT flags) override;
+    std::wstring OpenFileDialog(HWND owner, const std::wstring& pattern) override;
     bool FontDialog(HWND, FontChoice& font) override;
     std::optional<COLORREF> ColorDialog(HWND, COLORREF initial) override;
     void PlayWave(const std::wstring& path) override;
@@ -59,6 +61,7 @@ class ScriptedUi : public UiSeam {
     int messageAnswer = IDOK;
     std::vector<std::wstring> openAnswers;  // taken in order; "" is a cancel
     std::vector<std::wstring> openPatterns;
+    std::vector<HWND> openOwners;
     std::optional<FontChoice> fontAnswer;  // nothing: cancel
     std::optional<COLORREF> colorAnswer;   // nothing: cancel
     std::vector<COLORREF> colorInitials;
@@ -115,6 +118,9 @@ void MoveWindowTo(HWND window, int x, int y);
 // Enter pressed on a control of `window`, as the program's message loop hands every key to
 // the dialog keys first; whether the key was taken.
 bool PressEnter(HWND window, HWND control);
+// A double-click at a point of the screen through the system's input queue, as the mouse
+// gives it: it reaches the window there only if that window takes input.
+void SystemDoubleClick(POINT screen);
 // The text of a system message box.
 std::wstring MessageBoxText(HWND box);
 

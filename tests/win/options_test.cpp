@@ -10,6 +10,7 @@
 #include <map>
 #include <tuple>
 
+#include "about/about_window_win.h"
 #include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
@@ -257,11 +258,7 @@ class RecordingUi : public ScriptedUi {
         colorOwners.push_back(owner);
         return ScriptedUi::ColorDialog(owner, initial);
     }
-    std::wstring OpenFileDialog(HWND owner, const std::wstring& pattern) override {
-        openOwners.push_back(owner);
-        return ScriptedUi::OpenFileDialog(owner, pattern);
-    }
-    std::vector<HWND> fontOwners, colorOwners, openOwners;
+    std::vector<HWND> fontOwners, colorOwners;
     std::vector<FontChoice> fontInitials;
 };
 
@@ -283,7 +280,6 @@ TEST_F(Options, OpeningShowsEverySettingAndTheDisplayState) {
     ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
         EXPECT_EQ(Text(d), L" 動作設定");
         EXPECT_EQ(GetWindow(d, GW_OWNER), main->hwnd());
-        EXPECT_FALSE(IsWindowEnabled(main->hwnd())) << "modal: the main window takes no input";
         EXPECT_EQ(GetWindowLongW(d, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
                   0);
         RECT client;
@@ -334,7 +330,6 @@ TEST_F(Options, OpeningShowsEverySettingAndTheDisplayState) {
                   Expected(d, L"IPAGothic", 14, false, true, 0x0000C0FF, 0x00203040));
         UserClick(d, IDC_OPT_CANCEL);
     }));
-    EXPECT_TRUE(IsWindowEnabled(main->hwnd()));
 }
 
 TEST_F(Options, WithNoticesOffTheirOptionsAreDisabledButShowTheirChecks) {
@@ -632,6 +627,50 @@ TEST_F(Options, TimerAndTopmostAreSuspendedWhileTheDialogIsOpen) {
     EXPECT_FALSE(main->TimerEnabled()) << "a timer that was off stays off";
     EXPECT_FALSE(IsTopMost(h)) << "with the switch off nothing becomes topmost";
     EXPECT_FALSE(IsTopMost(bookmarks));
+}
+
+// While the dialog is open no other window of the program takes input: a double-click on a
+// bookmark opens nothing. However the dialog closes, every window takes input again.
+TEST_F(Options, NoOtherWindowTakesInputWhileTheDialogIsOpen) {
+    TempDir dir;
+    auto main = StartMain();
+    ASSERT_TRUE(main);
+    MoveWindowTo(main->hwnd(), 40, 420);
+    for (int item : {IDM_BOOKMARK, IDM_FILESEARCH, IDM_VER}) ChooseMenu(main->hwnd(), item);
+    ASSERT_TRUE(main->About());
+    BookmarkWindow& bookmarks = main->Bookmarks();
+    const HWND windows[] = {main->hwnd(), bookmarks.hwnd(), main->FileSearch().hwnd(),
+                            main->About()->hwnd()};
+    HWND list = bookmarks.Control(IDC_LSTFILELIST);
+    const std::pair<const char*, std::function<void(HWND)>> ways[] = {
+        {"キャンセル", [](HWND d) { UserClick(d, IDC_OPT_CANCEL); }},
+        {"設定", [](HWND d) { UserClick(d, IDC_OPT_APPLY); }},
+        {"close box", [](HWND d) { SendMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(ways[i].first);
+        const std::wstring log = dir.path(std::to_wstring(i) + L".log");
+        WriteFileBytes(log, "line\r\n");
+        bookmarks.AddList(log);
+        // The right end of the new entry, clear of the dialog that overlaps the main window.
+        RECT item{};
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        POINT at{item.right - 8, (item.top + item.bottom) / 2};
+        ClientToScreen(list, &at);
+        ASSERT_EQ(WindowFromPoint(at), list);
+        const std::wstring before = main->FilePath();
+        ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
+            const RECT dialog = WindowRect(d);
+            ASSERT_FALSE(PtInRect(&dialog, at));
+            for (HWND w : windows) EXPECT_FALSE(IsWindowEnabled(w)) << w;
+            SystemDoubleClick(at);
+            EXPECT_EQ(main->FilePath(), before) << "nothing is opened under the dialog";
+            ways[i].second(d);
+        }));
+        for (HWND w : windows) EXPECT_TRUE(IsWindowEnabled(w)) << w;
+        SystemDoubleClick(at);
+        EXPECT_EQ(main->FilePath(), log);
+    }
 }
 
 // ---- The system's own dialogs --------------------------------------------------------------

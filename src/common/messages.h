@@ -1,0 +1,10 @@
+// Message texts that more than one window shows, so that they read the same everywhere.
+#pragma once
+
+namespace zr {
+
+inline constexpr wchar_t kErrorTitle[] = L"エラー";
+// An executable is never followed nor bookmarked.
+inline constexpr wchar_t kExeRefused[] = L"実行ファイルは読み込めません。";
+
+}  // namespace zr
