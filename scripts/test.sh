@@ -8,6 +8,7 @@ build=${BUILD_DIR:-$root/build}
 jobs=$(nproc)
 
 bash "$root/scripts/setup-deps.sh"
+bash "$root/scripts/check-deps.sh"
 
 # CTest keeps each test's output in its log; show GoogleTest's own summary of every entry.
 gtest_summary() {
