@@ -2,6 +2,7 @@
 
 #include "bookmarks/bookmark_list.h"
 #include "common/controls_win.h"
+#include "common/dropped_files_win.h"
 #include "common/messages.h"
 #include "common/ui_seam_win.h"
 #include "settings/registry_win.h"
@@ -93,6 +94,9 @@ LRESULT BookmarkWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wp));
+            return 0;
         case WM_CLOSE:
             Close();
             return 0;
@@ -101,11 +105,23 @@ LRESULT BookmarkWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
+void BookmarkWindow::OnDropFiles(HDROP drop) {
+    // A file dragged from the shell joins the list by the rules of "追加".
+    const DroppedFile file = TakeDroppedFile(drop);
+    if (file.folder) {
+        Ui().Message(hwnd(), std::wstring(kFolderRefused) + L"\n" + file.path, kErrorTitle,
+                     MB_OK | MB_ICONERROR);
+        return;
+    }
+    AddList(file.path);
+}
+
 void BookmarkWindow::OnCreate() {
     dpi_ = WindowDpi(hwnd());
     font_ = MakeUiFont(dpi_);
     widestPath_ = widestName_ = 0;
     CreateControls(hwnd(), kControls, dpi_, font_.get());
+    DragAcceptFiles(hwnd(), TRUE);
     RegistryStore store;
     for (const std::wstring& path : LoadBookmarks(store)) Append(path);
 }

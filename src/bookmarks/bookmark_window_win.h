@@ -2,6 +2,10 @@
 // hangs on the main window's right edge; its owner places, shows and hides it and is told
 // which file the user chose.
 #pragma once
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
 #include <string>
 #include <vector>
 
@@ -40,6 +44,7 @@ class BookmarkWindow final : public Window {
 
   private:
     void OnCreate();
+    void OnDropFiles(HDROP drop);
     void OnCommand(int id, int code);
     void OnDpiChanged(int dpi, const RECT& suggested);
     void OnAddButton();

@@ -82,6 +82,17 @@ struct IconTraits {
     static void Close(Type h) noexcept { ::DestroyIcon(h); }
 };
 
+struct AccelTraits {
+    using Type = HACCEL;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyAcceleratorTable(h); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() noexcept { return nullptr; }
+    static void Close(Type h) noexcept { ::DestroyMenu(h); }
+};
+
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernel = UniqueHandle<KernelTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
@@ -90,5 +101,7 @@ using UniqueBrush = UniqueHandle<BrushTraits>;
 using UniqueFind = UniqueHandle<FindTraits>;
 using UniqueGlobal = UniqueHandle<GlobalTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueAccel = UniqueHandle<AccelTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
 
 }  // namespace zr

@@ -6,5 +6,7 @@ namespace zr {
 inline constexpr wchar_t kErrorTitle[] = L"エラー";
 // An executable is never followed nor bookmarked.
 inline constexpr wchar_t kExeRefused[] = L"実行ファイルは読み込めません。";
+// A folder dropped where a file is expected.
+inline constexpr wchar_t kFolderRefused[] = L"フォルダーは読み込めません。";
 
 }  // namespace zr

@@ -19,7 +19,9 @@ struct LocalFreer {
     void operator()(void* p) const { LocalFree(p); }
 };
 
-std::wstring ModulePath() {
+}  // namespace
+
+std::wstring ProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
@@ -30,8 +32,6 @@ std::wstring ModulePath() {
         path.resize(path.size() * 2);
     }
 }
-
-}  // namespace
 
 std::wstring FileFromCommandLine() {
     int argc = 0;
@@ -47,7 +47,7 @@ std::wstring FileFromCommandLine() {
     return full;
 }
 
-bool StartSecondInstance(HWND window) {
+bool StartSecondInstance(HWND window, const std::wstring& program) {
     RECT r;
     GetWindowRect(window, &r);
     MONITORINFO mi{};
@@ -61,12 +61,11 @@ bool StartSecondInstance(HWND window) {
 
     // The child takes this process's environment with the place added; ours is put back.
     SetEnvironmentVariableW(kPlaceVariable, value);
-    const std::wstring exe = ModulePath();
-    std::wstring command = L"\"" + exe + L"\"";
+    std::wstring command = L"\"" + program + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
+    const bool started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0,
                                         nullptr, nullptr, &si, &pi) != FALSE;
     SetEnvironmentVariableW(kPlaceVariable, nullptr);
     if (!started) return false;
@@ -77,7 +76,7 @@ bool StartSecondInstance(HWND window) {
 
 void TakeStartPlace(HWND window) {
     wchar_t value[64] = {};
-    if (GetEnvironmentVariableW(kPlaceVariable, value, 64) == 0 || IsZoomed(window)) return;
+    if (GetEnvironmentVariableW(kPlaceVariable, value, 64) == 0) return;
     // Not passed on to instances this one starts.
     SetEnvironmentVariableW(kPlaceVariable, nullptr);
     int x = 0, y = 0;

@@ -12,9 +12,12 @@ namespace zr {
 // none is given.
 std::wstring FileFromCommandLine();
 
-// Starts another instance of this program, whose window stands one caption height lower and
-// to the right of `window`, wholly on the same monitor; false when it could not be started.
-bool StartSecondInstance(HWND window);
+// The program that is running.
+std::wstring ProgramPath();
+
+// Starts another instance of `program`, whose window stands one caption height lower and to
+// the right of `window`, wholly on the same monitor; false when it could not be started.
+bool StartSecondInstance(HWND window, const std::wstring& program);
 
 // In an instance started that way, moves its window to the place its starter chose.
 void TakeStartPlace(HWND window);

@@ -14,30 +14,27 @@ struct MenuEntry {
     const wchar_t* caption;  // as the bar is created
     const wchar_t* whenOff;  // switching items: while what it switches is off...
     const wchar_t* whenOn;   // ...and while it is on
-    bool grayed;
 };
 
 constexpr MenuEntry Popup(int level, const wchar_t* caption) {
-    return {MenuEntry::Popup, level, 0, caption, nullptr, nullptr, false};
+    return {MenuEntry::Popup, level, 0, caption, nullptr, nullptr};
 }
-constexpr MenuEntry Item(int level, int id, const wchar_t* caption, bool grayed = false) {
-    return {MenuEntry::Item, level, id, caption, nullptr, nullptr, grayed};
+constexpr MenuEntry Item(int level, int id, const wchar_t* caption) {
+    return {MenuEntry::Item, level, id, caption, nullptr, nullptr};
 }
 constexpr MenuEntry Separator(int level) {
-    return {MenuEntry::Separator, level, 0, nullptr, nullptr, nullptr, false};
+    return {MenuEntry::Separator, level, 0, nullptr, nullptr, nullptr};
 }
 // An item that starts with the caption for "off" unless it has a first caption of its own.
 constexpr MenuEntry Switch(int level, int id, const wchar_t* whenOff, const wchar_t* whenOn,
                            const wchar_t* first = nullptr) {
-    return {MenuEntry::Item, level, id, first ? first : whenOff, whenOff, whenOn, false};
+    return {MenuEntry::Item, level, id, first ? first : whenOff, whenOff, whenOn};
 }
-
-constexpr bool kGrayed = true;
 
 const MenuEntry kMenu[] = {
     Popup(0, L"ファイル(&F)"),
     Item(1, IDM_OPEN, L"開く(&O)"),
-    Item(1, IDM_BOOT, L"追加起動(&L)", kGrayed),
+    Item(1, IDM_BOOT, L"追加起動(&L)"),
     Separator(1),
     Item(1, IDM_EXIT, L"終了(&X)"),
 
@@ -51,19 +48,43 @@ const MenuEntry kMenu[] = {
            L"手前に表示 ON(&T)"),
     // What it switches is line wrapping: wrapped lines need no horizontal scrolling.
     Switch(1, IDM_RSCROLL, L"横スクロール非表示(&V)", L"横スクロール表示(&V)"),
+    Separator(1),
+    Popup(1, L"文字コード(&E)"),
+    Item(2, IDM_ENCODING_AUTO, L"自動判別(&A)"),
+    Item(2, IDM_ENCODING_CODE_PAGE, L"Shift_JIS(&S)"),
+    Item(2, IDM_ENCODING_UTF8, L"UTF-8(&U)"),
+    Item(2, IDM_ENCODING_UTF16LE, L"UTF-16 LE(&L)"),
+    Item(2, IDM_ENCODING_UTF16BE, L"UTF-16 BE(&B)"),
 
     Popup(0, L"ツール(&T)"),
+    Item(1, IDM_FIND, L"検索(&F)...\tCtrl+F"),
     Item(1, IDM_OPTION, L"オプション(&O)"),
 
     Popup(0, L"ヘルプ(&H)"),
     Item(1, IDM_VER, L"バージョン情報(&A)"),
 };
 
-}  // namespace
+// The display's context menu.
+const MenuEntry kDisplayMenu[] = {
+    Popup(0, L""),
+    Item(1, IDM_COPY, L"コピー(&C)\tCtrl+C"),
+    Item(1, IDM_SELECT_ALL, L"すべて選択(&A)\tCtrl+A"),
+    Separator(1),
+    Item(1, IDM_FIND, L"検索(&F)...\tCtrl+F"),
+};
 
-HMENU CreateMainMenu() {
-    std::vector<HMENU> open{CreateMenu()};  // the menu each level appends to
-    for (const MenuEntry& e : kMenu) {
+// Copy and select all are the display's own keys; these work wherever the focus is in the
+// main window.
+const ACCEL kAccelerators[] = {
+    {FCONTROL | FVIRTKEY, 'F', IDM_FIND},
+    {FVIRTKEY, VK_F3, IDM_FIND_NEXT},
+    {FSHIFT | FVIRTKEY, VK_F3, IDM_FIND_PREVIOUS},
+};
+
+template <size_t N>
+HMENU Build(const MenuEntry (&entries)[N], bool bar) {
+    std::vector<HMENU> open{bar ? CreateMenu() : CreatePopupMenu()};  // what each level appends to
+    for (const MenuEntry& e : entries) {
         open.resize(static_cast<size_t>(e.level) + 1);
         HMENU parent = open.back();
         switch (e.kind) {
@@ -74,8 +95,7 @@ HMENU CreateMainMenu() {
                 break;
             }
             case MenuEntry::Item:
-                AppendMenuW(parent, MF_STRING | (e.grayed ? MF_GRAYED : 0),
-                            static_cast<UINT_PTR>(e.id), e.caption);
+                AppendMenuW(parent, MF_STRING, static_cast<UINT_PTR>(e.id), e.caption);
                 break;
             case MenuEntry::Separator:
                 AppendMenuW(parent, MF_SEPARATOR, 0, nullptr);
@@ -83,6 +103,26 @@ HMENU CreateMainMenu() {
         }
     }
     return open.front();
+}
+
+}  // namespace
+
+HMENU CreateMainMenu() {
+    return Build(kMenu, true);
+}
+
+HMENU CreateDisplayMenu() {
+    // The table holds one popup; the menu to show is that popup.
+    HMENU holder = Build(kDisplayMenu, false);
+    HMENU menu = GetSubMenu(holder, 0);
+    RemoveMenu(holder, 0, MF_BYPOSITION);
+    DestroyMenu(holder);
+    return menu;
+}
+
+HACCEL CreateMainAccelerators() {
+    return CreateAcceleratorTableW(const_cast<ACCEL*>(kAccelerators),
+                                   static_cast<int>(std::size(kAccelerators)));
 }
 
 const wchar_t* SwitchCaption(int id, bool on) {

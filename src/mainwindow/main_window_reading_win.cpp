@@ -5,11 +5,13 @@
 
 #include "common/codepage_win.h"
 #include "common/controls_win.h"
+#include "common/dropped_files_win.h"
 #include "common/handles_win.h"
 #include "common/ui_seam_win.h"
 #include "follow/insertion_text.h"
 #include "follow/path_rules.h"
 #include "follow/timestamp.h"
+#include "mainwindow/instance_win.h"
 #include "mainwindow/main_window_win.h"
 
 namespace zr {
@@ -93,10 +95,47 @@ void MainWindow::OpenFile(const std::wstring& strOpenFilePath) {
     if (!hwnd()) return;
 
     SetWindowTextW(hwnd(), ListedName(path).c_str());
+    // Every open finds the file's encoding anew.
+    Follow(path, TextEncoding::Auto);
+}
+
+void MainWindow::Follow(const std::wstring& path, TextEncoding encoding) {
     strFilePath_ = path;
+    encoding_ = encoding;
+    CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE,
+                       IDM_ENCODING_AUTO + static_cast<int>(encoding), MF_BYCOMMAND);
     SetReadingButtons(true);
     // Every open starts from an empty display, the same file again included.
-    pass_->Open(path);
+    pass_->Open(path, encoding);
+}
+
+void MainWindow::OnEncoding(int id) {
+    // The order of the items is the order of the encodings.
+    const auto encoding = static_cast<TextEncoding>(id - IDM_ENCODING_AUTO);
+    if (strFilePath_.empty()) {
+        encoding_ = encoding;
+        CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE, id, MF_BYCOMMAND);
+        return;
+    }
+    // The file is read again in the encoding chosen, as a new open of it would read it.
+    Follow(strFilePath_, encoding);
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+    const DroppedFile file = TakeDroppedFile(drop);
+    if (file.path.empty()) return;
+    if (file.folder) {
+        Ui().Message(hwnd(), std::wstring(kFolderRefused) + L"\n" + file.path, kErrorTitle,
+                     MB_OK | MB_ICONERROR);
+        return;
+    }
+    OpenFile(file.path);
+}
+
+void MainWindow::OnBoot() {
+    if (!StartSecondInstance(hwnd(), secondInstance_.empty() ? ProgramPath() : secondInstance_)) {
+        Ui().Message(hwnd(), L"追加起動できません。", kErrorTitle, MB_OK | MB_ICONERROR);
+    }
 }
 
 void MainWindow::OnCommand1() {

@@ -8,6 +8,7 @@
 #include "common/twips.h"
 #include "common/ui_seam_win.h"
 #include "filesearch/file_search_window_win.h"
+#include "mainwindow/instance_win.h"
 #include "settings/registry_win.h"
 
 namespace zr {
@@ -52,6 +53,7 @@ const ControlSpec& MainWindow::Designed(int id) {
 MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() {
+    RemoveMessageFilter(this);
     // Side windows go before the main window, as they do when the program ends.
     about_.reset();
     fileSearch_.reset();
@@ -88,6 +90,8 @@ void MainWindow::RunLoadSteps() {
     RegistryStore store;
     const StartupValues startup = LoadSettings(store, settings_);
     ApplyStoredPosition(startup);
+    // An instance started by "追加起動" stands beside the one that started it.
+    TakeStartPlace(hwnd());
     strInsertString_ = startup.insertString;
 
     timerInterval_ = static_cast<UINT>(EffectiveReadInterval(settings_.ReadInterval));
@@ -126,6 +130,8 @@ void MainWindow::ApplyStoredPosition(const StartupValues& startup) {
 void MainWindow::CreateMenuBar() {
     menu_ = CreateMainMenu();
     SetMenu(hwnd(), menu_);
+    CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE, IDM_ENCODING_AUTO,
+                       MF_BYCOMMAND);
 }
 
 void MainWindow::SetMenuCaption(int id, const wchar_t* caption) {
@@ -146,6 +152,11 @@ void MainWindow::CreateChildControls() {
     labelBrush_.reset(CreateSolidBrush(RGB(255, 192, 192)));
     view_.Attach(Control(IDC_RICHTEXT));
     pass_ = std::make_unique<FollowPass>(hwnd(), Control(IDC_LABEL1), view_, settings_);
+    search_ = std::make_unique<LogSearch>(hwnd(), view_);
+    accelerators_.reset(CreateMainAccelerators());
+    AddMessageFilter(this);
+    // Files dragged from the shell are opened as "開く" opens them.
+    DragAcceptFiles(hwnd(), TRUE);
     SetWrap(false);
 }
 
@@ -203,15 +214,23 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_ENDSESSION:
             OnEndSession(wp != FALSE);
             return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wp));
+            return 0;
+        case WM_CONTEXTMENU:
+            OnContextMenu(reinterpret_cast<HWND>(wp), lp);
+            return 0;
         case WM_DESTROY:
             if (quitOnDestroy_) PostQuitMessage(0);
             return 0;
         default:
+            if (search_ && search_->OnMessage(msg, lp)) return 0;
             return Default(msg, wp, lp);
     }
 }
 
 void MainWindow::OnDestroyed() {
+    RemoveMessageFilter(this);
     if (pass_) pass_->Close();
     menu_ = nullptr;  // destroyed with the window
 }
@@ -251,6 +270,29 @@ void MainWindow::OnCommand(int id) {
             break;
         case IDM_VER:
             OnVersion();
+            break;
+        case IDM_BOOT:
+            OnBoot();
+            break;
+        case IDM_FIND:
+            search_->Show();
+            break;
+        case IDM_FIND_NEXT:
+        case IDM_FIND_PREVIOUS:
+            search_->Next(id == IDM_FIND_PREVIOUS);
+            break;
+        case IDM_COPY:
+            view_.Copy();
+            break;
+        case IDM_SELECT_ALL:
+            view_.SelectAll();
+            break;
+        case IDM_ENCODING_AUTO:
+        case IDM_ENCODING_CODE_PAGE:
+        case IDM_ENCODING_UTF8:
+        case IDM_ENCODING_UTF16LE:
+        case IDM_ENCODING_UTF16BE:
+            OnEncoding(id);
             break;
         case IDC_COMMAND1:
             OnCommand1();

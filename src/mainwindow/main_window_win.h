@@ -2,16 +2,20 @@
 // the menu bar from which every other window is reached.
 #pragma once
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <memory>
 #include <span>
 #include <string>
 
 #include "common/handles_win.h"
+#include "common/message_filter_win.h"
 #include "common/messages.h"
 #include "common/side_window_win.h"
 #include "common/window_win.h"
 #include "mainwindow/follow_pass_win.h"
+#include "mainwindow/log_search_win.h"
 #include "mainwindow/log_view_win.h"
 #include "mainwindow/main_menu_win.h"
 #include "settings/display_state.h"
@@ -41,7 +45,7 @@ inline constexpr wchar_t kMainCaption[] = L"Zororuv";
 // The main window owns the side windows, the About box and the options dialog; they know
 // nothing of it. The side windows report to it through SideWindowOwner, and the options
 // dialog hands back the settings the user confirmed.
-class MainWindow final : public Window, private SideWindowOwner {
+class MainWindow final : public Window, private SideWindowOwner, private MessageFilter {
   public:
     MainWindow();
     ~MainWindow() override;
@@ -51,6 +55,10 @@ class MainWindow final : public Window, private SideWindowOwner {
     bool Create(int showCommand, bool quitOnDestroy = true);
 
     void OpenFile(const std::wstring& strOpenFilePath);
+    // What "追加起動" starts: this program, unless told otherwise (window tests).
+    void SetSecondInstanceProgram(std::wstring path) { secondInstance_ = std::move(path); }
+    // The encoding the followed file is read in (Auto: found from the file).
+    TextEncoding ChosenEncoding() const { return encoding_; }
     void ResizeBMForm();
     void ResizeFSForm();
     BookmarkWindow& Bookmarks();     // created, hidden, on first reference
@@ -120,6 +128,15 @@ class MainWindow final : public Window, private SideWindowOwner {
     void OnCommand5();  // 文章挿入
     void SetReadingButtons(bool following);
     void AppendLineToFile(const std::wstring& line);
+    // Follows `path` in `encoding` from its end, as an open does once the path is settled.
+    void Follow(const std::wstring& path, TextEncoding encoding);
+    void OnEncoding(int id);
+    void OnDropFiles(HDROP drop);
+    void OnBoot();
+
+    // Searching and copying the display.
+    bool PreTranslate(MSG& msg) override;
+    void OnContextMenu(HWND from, LPARAM at);
 
     // Side windows, options, About.
     void FileChosen(SideWindowKind from, const std::wstring& path, bool toBookmarks) override;
@@ -155,6 +172,10 @@ class MainWindow final : public Window, private SideWindowOwner {
 
     LogView view_;
     std::unique_ptr<FollowPass> pass_;
+    std::unique_ptr<LogSearch> search_;
+    TextEncoding encoding_ = TextEncoding::Auto;
+    std::wstring secondInstance_;
+    UniqueAccel accelerators_;
     std::unique_ptr<BookmarkWindow> bookmarks_;
     std::unique_ptr<FileSearchWindow> fileSearch_;
     std::unique_ptr<AboutWindow> about_;

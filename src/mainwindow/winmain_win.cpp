@@ -9,7 +9,6 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     zr::MainWindow main;
     if (!main.Create(showCommand)) return 1;
-    zr::TakeStartPlace(main.hwnd());
     if (const std::wstring file = zr::FileFromCommandLine(); !file.empty()) main.OpenFile(file);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

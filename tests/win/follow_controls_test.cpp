@@ -194,6 +194,32 @@ TEST_F(FollowControls, InsertTextAppendsText1InTheLogsEncoding) {
     }
 }
 
+// The encoding menu reads the file again in the encoding chosen; a new open finds it anew.
+TEST_F(FollowControls, EncodingChosenFromTheMenuReadsTheFileAgain) {
+    const std::string utf8 = "\xe6\x97\xa5\xe6\x9c\xac\r\n";  // 日本
+    WriteFileBytes(log, utf8);
+    auto main = StartFollowing();
+    main->OpenFile(log);
+    EXPECT_EQ(DisplayText(*main), L"日本\r");
+    struct Row {
+        int item;
+        std::wstring shown;
+    } rows[] = {
+        {IDM_ENCODING_CODE_PAGE, ExpectedDisplay(utf8)},  // the same bytes read as Shift_JIS
+        {IDM_ENCODING_UTF16LE, L"\x97e6\xe6a5\xac9c\x0a0d"},
+        {IDM_ENCODING_UTF8, L"日本\r"},
+    };
+    for (const Row& row : rows) {
+        ChooseMenu(main->hwnd(), row.item);
+        EXPECT_EQ(DisplayText(*main), row.shown) << row.item;
+        EXPECT_EQ(GetMenuState(main->MenuBar(), row.item, MF_BYCOMMAND) & MF_CHECKED,
+                  static_cast<UINT>(MF_CHECKED));
+    }
+    main->OpenFile(log);
+    EXPECT_EQ(main->ChosenEncoding(), TextEncoding::Auto);
+    EXPECT_EQ(GetMenuState(main->MenuBar(), IDM_ENCODING_UTF8, MF_BYCOMMAND) & MF_CHECKED, 0u);
+}
+
 TEST_F(FollowControls, InsertionThatCannotAppendSaysSoAndWritesNothing) {
     auto main = Following();
     SetWindowTextW(main->Control(IDC_TEXT1), L"never written");

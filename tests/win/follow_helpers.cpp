@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include "common/codepage_win.h"
+#include "common/message_filter_win.h"
 
 namespace zr::test {
 
@@ -68,7 +69,7 @@ bool OpenableForReading(const std::wstring& path) {
 void PumpOne() {
     MSG msg;
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) return;
+        if (msg.message == WM_QUIT || PreTranslate(msg)) return;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     } else {

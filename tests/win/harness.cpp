@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "common/message_filter_win.h"
+
 #include <filesystem>
 #include <fstream>
 
@@ -12,7 +14,7 @@ void Pump(int milliseconds) {
     do {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;
+            if (msg.message == WM_QUIT || PreTranslate(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

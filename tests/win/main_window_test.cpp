@@ -46,11 +46,11 @@ TEST_F(MainWindowTest, StartsWithNoFileOnlyClearEnabledAndExactCaptions) {
                                                     {IDM_OPTION, L"オプション(&O)"},
                                                     {IDM_VER, L"バージョン情報(&A)"}};
     for (const auto& [id, caption] : items) EXPECT_EQ(MenuCaption(bar, id), caption);
-    EXPECT_TRUE(MenuGrayed(bar, IDM_BOOT));
+    EXPECT_FALSE(MenuGrayed(bar, IDM_BOOT));
     EXPECT_FALSE(MenuGrayed(bar, IDM_OPEN));
     // Separators sit after "追加起動" and after the file search item.
     EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 4);
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 1)), 5);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 1)), 7);
 
     // A tick must not arrive while the timer is off.
     Pump(1200);

@@ -1,6 +1,12 @@
-// The program as a process of its own: a file named on its command line.
+// Files reaching the program from outside it: named on its command line, dropped on its
+// windows; and a second instance started from its menu.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "bookmarks/bookmark_window_win.h"
 #include "common/handles_win.h"
 #include "follow_helpers.h"
 #include "side_window_helpers.h"
@@ -96,6 +102,81 @@ TEST_F(Program, MissingFileOnItsCommandLineIsReportedAndNothingIsFollowed) {
         EXPECT_EQ(IsWindowEnabled(GetDlgItem(main_, IDC_COMMAND1 + i)) != FALSE, i == 2)
             << "button " << i + 1;
     }
+}
+
+// What the shell sends when files are dropped: a DROPFILES block with the wide paths.
+void DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const auto& p : paths) list += p + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+class Drop : public ConfigTest {
+  protected:
+    TempDir dir;
+};
+
+TEST_F(Drop, FileOpensOnTheMainWindowJoinsTheBookmarksAndAFolderIsRefused) {
+    const std::wstring first = dir.path(L"first.log"), second = dir.path(L"second.log");
+    WriteFileBytes(first, "first\r\n");
+    WriteFileBytes(second, "second\r\n");
+    auto main = StartFollowing();
+    DropFiles(main->hwnd(), {first, second});
+    EXPECT_EQ(main->FilePath(), first) << "of several, the first";
+    EXPECT_EQ(DisplayText(*main), L"first\r");
+
+    BookmarkWindow& bookmarks = main->Bookmarks();
+    DropFiles(bookmarks.hwnd(), {second});
+    DropFiles(bookmarks.hwnd(), {dir.path(L"tool.exe")});
+    DropFiles(bookmarks.hwnd(), {dir.dir()});
+    DropFiles(main->hwnd(), {dir.dir()});
+    EXPECT_EQ(bookmarks.Paths(), std::vector<std::wstring>{second});
+    EXPECT_EQ(main->FilePath(), first);
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[0].text, L"実行ファイルは読み込めません。");
+    EXPECT_EQ(ui.messages[1].text, L"フォルダーは読み込めません。\n" + dir.dir());
+    EXPECT_EQ(ui.messages[2].text, ui.messages[1].text);
+}
+
+// "追加起動" starts another instance beside this one, one caption height lower and to the
+// right, following nothing.
+TEST_F(Drop, SecondInstanceStandsBesideTheFirst) {
+    auto main = StartFollowing();
+    std::wstring exe = LogWriterPath();
+    exe.replace(exe.find_last_of(L'\\') + 1, std::wstring::npos, L"zororuv.exe");
+    main->SetSecondInstanceProgram(exe);
+    MoveWindowTo(main->hwnd(), 100, 80);
+    ChooseMenu(main->hwnd(), IDM_BOOT);
+    HWND other = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            for (HWND w = FindWindowW(L"ZororuvMain", nullptr); w;
+                 w = FindWindowExW(nullptr, w, L"ZororuvMain", nullptr)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid != GetCurrentProcessId() && IsWindowVisible(w)) other = w;
+            }
+            return other != nullptr;
+        },
+        15000));
+    const RECT mine = WindowRect(main->hwnd()), its = WindowRect(other);
+    const int step = GetSystemMetrics(SM_CYCAPTION);
+    EXPECT_EQ(its.left, mine.left + step);
+    EXPECT_EQ(its.top, mine.top + step);
+    EXPECT_EQ(Text(other), L"Zororuv");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(other, &pid);
+    UniqueKernel process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    PostMessageW(other, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process.get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 }  // namespace
