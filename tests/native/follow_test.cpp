@@ -1,0 +1,293 @@
+// The follow engine on real files that a second process writes, and lines written into a log.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "../shared/test_files.h"
+#include "follow/follower.h"
+#include "follow/insertion_text.h"
+
+#ifdef _WIN32
+#include "common/codepage_win.h"
+#else
+#include <iconv.h>
+#endif
+
+namespace zr {
+namespace {
+
+using namespace zr::test;
+using Enc = TextEncoding;
+
+// The system code page: Windows' own, and natively glibc's 932 acting alike (U+FFFD for NUL).
+#ifdef _WIN32
+const auto CodePageText = FromAnsi;
+const auto CodePageBytes = ToAnsiExact;
+const auto SystemFiles = MakeWin32FileSource;
+#else
+const auto SystemFiles = MakePosixFileSource;
+std::wstring CodePageText(std::string_view bytes) {
+    static const iconv_t cd = iconv_open("WCHAR_T", "CP932");
+    std::wstring text(bytes.size(), L'\0');
+    char* in = const_cast<char*>(bytes.data());
+    char* out = reinterpret_cast<char*>(text.data());
+    size_t inLeft = bytes.size(), outLeft = text.size() * sizeof(wchar_t);
+    while (iconv(cd, &in, &inLeft, &out, &outLeft) == size_t(-1)) {
+        const size_t skip = IsShiftJisLeadByte(*in) && inLeft > 1 ? 2 : 1;
+        in += skip, inLeft -= skip, out += sizeof(wchar_t), outLeft -= sizeof(wchar_t);
+    }
+    text.resize(text.size() - outLeft / sizeof(wchar_t));
+    std::replace(text.begin(), text.end(), L'\0', L'\uFFFD');
+    return text;
+}
+std::optional<std::string> CodePageBytes(std::wstring_view text) {
+    static const iconv_t cd = iconv_open("CP932", "WCHAR_T");
+    std::string bytes(text.size() * 2, '\0');
+    char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(text.data()));
+    char* out = bytes.data();
+    size_t inLeft = text.size() * sizeof(wchar_t), outLeft = bytes.size();
+    if (iconv(cd, &in, &inLeft, &out, &outLeft) == size_t(-1)) return std::nullopt;
+    bytes.resize(bytes.size() - outLeft);
+    return bytes;
+}
+#endif
+const CodePage kCp{IsShiftJisLeadByte, CodePageText};
+
+// Code-page bytes as the display shows them: each line decoded alone, each line end a CR.
+std::wstring Cp(std::string_view bytes) {
+    std::wstring out;
+    for (size_t start = 0, i = 0; i <= bytes.size(); ++i) {
+        if (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n') continue;
+        out += CodePageText(bytes.substr(start, i - start)) + (i < bytes.size() ? L"\r" : L"");
+        if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    return out;
+}
+
+std::string Utf16(std::u16string_view text, bool littleEndian) {  // on a little-endian machine
+    std::string out(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    for (size_t i = 0; !littleEndian && i < out.size(); i += 2) std::swap(out[i], out[i + 1]);
+    return out;
+}
+
+// A log with every kind of line end in each encoding, and its text; the code page lacks the
+// emoji but has ソ, whose trail byte is a backslash. Then the decoder's harder cases.
+std::vector<std::tuple<std::string, std::wstring, Enc>> EveryEncoding() {
+    const std::u16string text = u"one\r\ntwo\rthree\n漢字\U0001F600\r\n\r\n\n\rcr lf\r\nlast";
+    const std::string utf8 = reinterpret_cast<const char*>(
+        u8"one\r\ntwo\rthree\n漢字\U0001F600\r\n\r\n\n\rcr lf\r\nlast");
+    const auto sjis = CodePageBytes(L"one\r\ntwo\rthree\n漢字ソ\r\n\r\n\n\rcr lf\r\nlast").value();
+    const std::wstring shown = L"one\rtwo\rthree\r漢字\xD83D\xDE00\r\r\r\rcr lf\rlast";
+    return {
+        {"\xEF\xBB\xBF" + utf8, shown, Enc::Utf8},
+        {utf8, shown, Enc::Utf8},
+        {"\xFF\xFE" + Utf16(text, true), shown, Enc::Utf16Le},
+        {"\xFE\xFF" + Utf16(text, false), shown, Enc::Utf16Be},
+        {Utf16(text, true), shown, Enc::Utf16Le},
+        {sjis, Cp(sjis), Enc::CodePage},
+        // Each invalid sequence is one U+FFFD, its longest valid beginning at most.
+        {"\xEF\xBB\xBFx\xE3\x83y\xED\xA0\x80\xC0\xAF\xE0\x80\x80\xF4\x90\x80\xFF\xEF\xBF\xBD",
+         L"x\uFFFDy" + std::wstring(13, L'\uFFFD'), Enc::Utf8},
+        // A line end is never a trail byte: the lead byte before it stands alone.
+        {"a\x82\xA0\x82\r\n\x83\x5C\x82\nx", Cp("a\x82\xA0\x82\r\n\x83\x5C\x82\nx"), Enc::CodePage},
+        {Utf16(u"ab\r\n\xD800x\xDC00\xD83D\xDE00", true), L"ab\r\uFFFDx\uFFFD\xD83D\xDE00",
+         Enc::Utf16Le},
+        {std::string(40, 0) + "\r\nz", std::wstring(40, L'\uFFFD') + L"\rz", Enc::Auto}};  // a hole
+}
+
+TEST(Insertion, LineIsWrittenInTheLogsEncodingOrNotAtAll) {
+    const std::wstring smile = L"\xD83D\xDE00";
+    const std::tuple<std::wstring, Enc, std::string, std::wstring> rows[] = {
+        {L"éロ" + smile, Enc::Utf8, "\xC3\xA9\xE3\x83\xAD\xF0\x9F\x98\x80\r\n", L""},
+        {L"ロ" + smile, Enc::Utf16Le, Utf16(u"ロ\U0001F600\r\n", true), L""},
+        {L"ロ" + smile, Enc::Utf16Be, Utf16(u"ロ\U0001F600\r\n", false), L""},
+        {L"ログ", Enc::Auto, "\x83\x8D\x83\x4F\r\n", L""},  // a log still empty or ASCII
+        {L"caf\u00E9 ok \u00E8", Enc::CodePage, "", L"\u00E9"},
+        {L"a\xD800z", Enc::Utf8, "", L"\xD800"},
+        {L"a\xDC00z", Enc::Utf16Le, "", L"\xDC00"},
+    };
+    for (const auto& [line, encoding, bytes, unwritable] : rows) {
+        const InsertionBytes got = EncodeInsertion(line, encoding, CodePageBytes);
+        EXPECT_EQ(std::tie(got.bytes, got.unwritable), std::tie(bytes, unwritable)) << Hex(bytes);
+    }
+}
+
+class Follow : public ::testing::Test {
+  protected:
+    // What a pass adds to the display, stepping as the window does (a megabyte at most).
+    static std::wstring Pass(Follower& follower, bool* restarted = nullptr) {
+        for (std::wstring text;;) {
+            const PassResult r = follower.Step();
+            if (r.status != PassStatus::Ok) return r.error == OpenError::NotFound ? L"!gone" : L"!";
+            if (restarted) *restarted = *restarted || r.restarted;
+            text += r.text;
+            if (!r.more || text.size() > kDefaultStepBytes) return text;
+        }
+    }
+    uint64_t SizeOf(const std::wstring& path) {  // of the open file, never from the folder
+        OpenError err = OpenError::None;
+        auto file = files_->OpenForRead(path, err);
+        return file ? file->Size().value_or(0) : 0;
+    }
+
+    TempDir dir_;
+    const std::wstring log_ = dir_.path(L"L");
+    std::unique_ptr<FileSource> files_ = SystemFiles();
+};
+
+// One writer process writes each row's pieces into a file of its own; each piece is read by a
+// pass of the file's follower (a second pass must find nothing) before the next is written.
+TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
+    // The pieces; the text of each pass, or of them all when only one is given; the encoding.
+    std::vector<std::tuple<std::vector<std::string>, std::vector<std::wstring>, Enc>> rows = {
+        // An unfinished line shows at once; a CR and the LF of the next write are one line end.
+        {{"time=12", ":00 ok\r", "\nnext\r", "\r\nlast\n\r"},
+         {L"time=12", L":00 ok\r", L"next\r", L"\rlast\r\r"},
+         Enc::Auto},
+        // 82 82 is one character: only walking from the line start tells 82 is a trail byte.
+        {{"\x82\x82", "\x82", "\x82\x82\x82\x82", "\xA0x\x81", "\x5C\r\n"},
+         {Cp("\x82\x82"), L"", Cp("\x82\x82\x82\x82"), Cp("\x82\xA0x"), Cp("\x81\x5C\r")},
+         Enc::CodePage},
+    };
+    // Every encoding a byte and five bytes at a time: a split at each offset of each character.
+    for (size_t n : {1, 5}) {
+        for (const auto& [bytes, shown, found] : EveryEncoding()) {
+            rows.push_back({{}, {shown}, found});
+            for (size_t at = 0; at < bytes.size(); at += n)
+                std::get<0>(rows.back()).push_back(bytes.substr(at, n));
+        }
+    }
+    const std::wstring ack = dir_.path(L"ack");
+    std::vector<std::wstring> args;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        args.insert(args.end(), {L"+", L"pieces", dir_.path(std::to_wstring(r)), ack});
+        for (const std::string& piece : std::get<0>(rows[r])) args.push_back(Hex(piece));
+    }
+    WriterProcess writer({args.begin() + 1, args.end()});
+    for (size_t r = 0; r < rows.size(); ++r) {
+        SCOPED_TRACE("row " + std::to_string(r));
+        const auto& [pieces, expected, found] = rows[r];
+        Follower follower(*files_, kCp);
+        follower.Start(dir_.path(std::to_wstring(r)));
+        std::vector<std::wstring> passes;
+        std::wstring all;
+        for (uint64_t end = 0; const std::string& piece : pieces) {
+            for (end += piece.size(); SizeOf(dir_.path(std::to_wstring(r))) != end;)
+                ASSERT_TRUE(writer.Running());
+            all += passes.emplace_back(Pass(follower));
+            EXPECT_EQ(Pass(follower), L"");
+            EXPECT_FALSE(!all.empty() && all.back() >= 0xD800 && all.back() < 0xDC00) << "half";
+            WriteFileBytes(ack, "a", true);
+        }
+        EXPECT_EQ(expected.size() == 1 ? std::vector{all} : passes, expected);
+        EXPECT_EQ(follower.Encoding(), found);
+    }
+    EXPECT_EQ(writer.Wait(), 0);
+}
+
+// Writer operations on files L, N and R ("=" takes the rest as bytes), then a pass of L's
+// follower: its text ("!gone": no file), restart and encoding. A tail limit starts a row: a new
+// file, and a follower whose first pass and restarts read no more than that.
+TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
+    struct Step {
+        uint64_t tail;
+        std::string ops;
+        std::wstring shown;
+        bool restarted = false;
+        std::optional<Enc> found = {};
+    };
+    const uint64_t all = kDefaultTailLimit;
+    const std::string abc = "=0123456789\r\nabcdefghij\r\nklmno\r\n";  // 31 bytes
+    const Step steps[] = {
+        {all, "append L =one\r\ntwo\r\nthree\r\n", L"one\rtwo\rthree\r"},
+        {0, "truncate L 8", L"one\rtwo", true},
+        {0, "append L =\r\nfour\r\n", L"\rfour\r"},
+        // Emptied and refilled between two passes, in the middle of a line and a character.
+        {all, "append L =done\r\npartial\x82", L"done\rpartial"},
+        {0, "truncate L 0 + append L =new and longer\r\n", Cp("\x82") + L"\rnew and longer\r",
+         true},
+        // Replaced by a longer file that starts alike: only the file's identity tells.
+        {all, "append L =line\r\n", L"line\r"},
+        {0, "append N =line\r\nline 2\r\n + rename N L", L"line\rline 2\r", true},
+        {all, "append L =before rotation\r\n", L"before rotation\r"},
+        {0, "rename L R", L"!gone"},
+        {0, "append L =after\r\n", L"after\r", true},
+        // Rewritten in place, at the same length, then longer.
+        {all, "append L =aaaa\r\nbbbb\r\n", L"aaaa\rbbbb\r"},
+        {0, "truncate L 0 + append L =cccc\r\ndddd\r\n", L"cccc\rdddd\r", true},
+        {0, "truncate L 0 + append L =cccc\r\nXXXX\r\neeee\r\n", L"cccc\rXXXX\reeee\r", true},
+        // Once UTF-8, always UTF-8 for this file; a restart chooses again, and valid UTF-8 must
+        // then last through the read; starting again shows the file again.
+        {all, "append L =ok \xE3\x83\xAD\r\n", L"ok \u30ED\r", false, Enc::Utf8},
+        {0, "append L =\x83\x8D\r\n", L"\uFFFD\uFFFD\r", false, Enc::Utf8},
+        {0, "truncate L 0 + append L =ok \xE3\x83\xAD\x83\x8D\n", Cp("ok \xE3\x83\xAD\x83\x8D\r"),
+         true, Enc::CodePage},
+        {0, "!start", Cp("ok \xE3\x83\xAD\x83\x8D\r"), false, Enc::CodePage},
+        // The last part begins right at a line start, which is shown...
+        {19, "append L " + abc, L"abcdefghij\rklmno\r"},
+        // ...or at the LF of a CR LF, which is no empty line; a restart reads the last part.
+        {20, "append L " + abc, L"abcdefghij\rklmno\r"},
+        {0, "truncate L 0 + append L =0123456789\r\nabcdefghijklmnopqrst\r\nuvw\r", L"uvw\r", true},
+        // A sparse file of 5 GiB, its hole one long line of NUL bytes: its end is shown.
+        {all, "truncate L 5368709120 + append L =\r\nlast but one\r\nlast\r\n",
+         L"last but one\rlast\r"},
+        // Empty at the open: all that is written later is new.
+        {5, "truncate L 0", L""},
+        {0, "append L " + abc, Cp(abc.substr(1))},
+    };
+    std::optional<Follower> follower;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.ops);
+        if (step.tail) {
+            std::filesystem::remove(std::filesystem::path(log_));
+            follower.emplace(*files_, kCp, step.tail).Start(log_);
+        }
+        std::vector<std::wstring> args;
+        for (size_t at = 0, end; at < step.ops.size() && step.ops != "!start"; at = end + 1) {
+            end = std::min(step.ops.find(step.ops[at] == '=' ? " + " : " ", at), step.ops.size());
+            const std::string word = step.ops.substr(at, end - at);
+            const std::wstring wide(word.begin(), word.end());
+            args.push_back(isupper(word[0]) ? dir_.path(wide)
+                           : word[0] == '=' ? Hex(word.substr(1))
+                                            : wide);
+        }
+        if (step.ops == "!start") follower->Start(log_);
+        ASSERT_TRUE(args.empty() || WriterProcess(args).Wait() == 0);
+        bool restarted = false;
+        EXPECT_EQ(Pass(*follower, &restarted), step.shown);
+        EXPECT_EQ(restarted, step.restarted);
+        EXPECT_EQ(follower->Encoding(), step.found.value_or(follower->Encoding()));
+    }
+}
+
+// A hostile writer that splits lines, CR LF and characters anywhere and denies others writing:
+// after each pass the text is that of the bytes read (but a held lead byte), then the file's.
+TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
+    Follower follower(*files_, kCp);
+    follower.Start(log_, UINT64_MAX, Enc::CodePage);  // random characters may pass for UTF-8
+    std::wstring display;
+    int passes = 0;
+    WriterProcess writer({L"stress", log_, L"20240601", L"3"});
+    for (bool running = true; running; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        running = writer.Running();
+        for (bool more = true; more;) {
+            const PassResult r = follower.Step(4096);  // so that passes end inside a write
+            ASSERT_TRUE(r.status == PassStatus::Ok ||
+                        (r.error == OpenError::NotFound && display.empty()));
+            passes += !r.text.empty();
+            display += r.text;
+            more = r.more;
+        }
+        const std::string read = ReadFileBytes(log_).substr(0, follower.Position());
+        ASSERT_TRUE(display == Cp(read) || display == Cp(read.substr(0, read.size() - 1)))
+            << read.size();
+    }
+    ASSERT_EQ(writer.Wait(), 0);
+    EXPECT_GE(passes, 20) << "the follower should have read while the writer wrote";
+    EXPECT_TRUE(display == Cp(ReadFileBytes(log_))) << "the followed text differs from the file";
+}
+
+}  // namespace
+}  // namespace zr

@@ -1,0 +1,261 @@
+// The portable rules besides following, a table for each.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <variant>
+
+#include "about/version_text.h"
+#include "bookmarks/bookmark_list.h"
+#include "common/font_units.h"
+#include "common/twips.h"
+#include "filesearch/search_paths.h"
+#include "follow/display_text.h"
+#include "follow/notices.h"
+#include "follow/path_rules.h"
+#include "follow/timestamp.h"
+#include "mainwindow/layout.h"
+#include "settings/interval_rules.h"
+#include "settings/settings.h"
+
+namespace zr {
+namespace {
+
+using Text = std::wstring;
+using Texts = std::vector<Text>;
+using View = std::wstring_view;
+using Value = std::variant<int32_t, Text>;
+using Values = std::map<Text, Value, std::less<>>;
+using Names = std::vector<std::pair<Text, ValueType>>;
+using Pos = std::optional<int32_t>;
+
+TEST(DisplayText, LinesStartAfterACrAndPiecesNeverSplitAPair) {
+    for (auto [at, start] : {std::pair<size_t, size_t>{0, 0}, {1, 3}, {3, 3}, {8, 9}, {99, 9}}) {
+        EXPECT_EQ(LineStartAtOrAfter(L"ab\rcd\r\ref", at), start) << at;
+    }
+    const auto pieces = SplitForInsertion(L"abcd\xD83D\xDE00xyz", 5);
+    EXPECT_EQ(Texts(pieces.begin(), pieces.end()), (Texts{L"abcd", L"\xD83D\xDE00xyz"}));
+}
+
+// The strings; what passes add ("/" between passes, "~" a new open of a file); what each finds.
+// A string is found once in the line it completes, however many passes the line took.
+TEST(Notice, StringsAreFoundOnceInTheLineTheyComplete) {
+    const std::tuple<Text, Text, Text> rows[] = {
+        {L"Error||エラー", L"error ERROR エラ\r/An Error: エラー, Error\r", L"/02"},
+        {L"abcdefgh|zz|", L"ok\rxxabc/d/efg/h", L"///0"},
+        {L"ERROR||a long notice", L"ERROR/ more/ ERROR/ERR/\rOR\r/ERR\n/OR/ERR/~/OR", L"0//0"}};
+    for (const auto& [strings, passes, found] : rows) {
+        NoticeMatcher m;
+        std::array<Text, 3> three;
+        std::wistringstream split(strings), texts(passes), hits(found);
+        for (Text& s : three) std::getline(split, s, L'|');
+        m.SetStrings(three);
+        for (Text text, want, got; std::getline(texts, text, L'/'); want.clear(), got.clear()) {
+            std::getline(hits, want, L'/');
+            if (text == L"~") m.Reset();
+            for (size_t k : m.Find(text == L"~" ? L"" : text)) got += L"012"[k];
+            EXPECT_EQ(got, want) << text;
+        }
+    }
+}
+
+TEST(PathRules, TextBeforeTheFirstNulCountsAndOnlyLowerCaseExeIsRefused) {
+    EXPECT_EQ(CutAtNul(Text(L"C:\\a\0C:\\b\0", 10)) + L"|" + CutAtNul(Text(L"\0a", 2)), L"C:\\a|");
+    for (auto name : {L"C:\\a.exe", L"annexe", L"exe"}) EXPECT_TRUE(IsRefusedExecutable(name));
+    for (auto name : {L"A.EXE", L"a.Exe", L"a.exe.log", L"xe", L""}) {
+        EXPECT_FALSE(IsRefusedExecutable(name)) << name;
+    }
+}
+
+TEST(TimeStamp, DateAndTimeWithLeadingZerosOrTheDateAloneAtMidnight) {
+    const std::pair<LocalTime, Text> rows[] = {{{2006, 5, 17, 14, 3, 22}, L"#2006-05-17 14:03:22#"},
+                                               {{2001, 1, 2, 0, 0, 1}, L"#2001-01-02 00:00:01#"},
+                                               {{2006, 5, 7, 0, 0, 0}, L"#2006-05-07#"}};
+    for (const auto& [time, text] : rows) EXPECT_EQ(FormatTimeStamp(time), text);
+}
+
+TEST(SearchPaths, JoinsPatternsAndFolderChains) {
+    EXPECT_EQ(JoinPath(L"C:\\", L"a") + L"|" + JoinPath(L"C:\\x", L"\\a"), L"C:\\a|C:\\x\\a");
+    const std::tuple<Texts (*)(View), Text, Texts> rows[] = {
+        {SplitPatterns, L" ; ;\t", {L"*.*"}},
+        {SplitPatterns, L" *.log ; a?c.*;;my file.txt", {L"*.log", L"a?c.*", L"my file.txt"}},
+        {SplitPatterns, L"..\\*.log;C:*.log;sub/*.log;*.txt", {L"*.txt"}},  // other folders
+        {FolderChain, L"C:\\logs\\\\app\\", {L"C:\\", L"C:\\logs", L"C:\\logs\\app"}},
+        {FolderChain, L"\\\\srv\\share\\logs", {L"\\\\srv\\share\\", L"\\\\srv\\share\\logs"}}};
+    for (const auto& [fn, text, list] : rows) EXPECT_EQ(fn(text), list) << text;
+}
+
+TEST(Layout, ControlsFollowTheClientAreaAndASecondWindowStaysOnItsMonitor) {
+    // Client width and height in twips: the display's size, the buttons' left, the insert box.
+    for (auto [w, h, width, height, left, box] : {std::array{6855, 2895, 5355, 2245, 5755, 4435},
+                                                  {2421, 649, 921, 0, 1321, 1},
+                                                  {0, 0, 0, 0, -1100, 0}}) {
+        SCOPED_TRACE(testing::Message() << w << " x " << h);
+        const MainLayout l = ComputeMainLayout(w, h);
+        EXPECT_TRUE(l.display == (TwipsRect{140, 500, width, height}) && l.buttonsLeft == left);
+        EXPECT_EQ(l.insertBoxWidth, box);
+    }
+    const std::pair<PixelRect, PixelRect> cascades[] = {
+        {{100, 100, 600, 400}, {123, 123, 623, 423}},
+        {{900, 700, 1280, 1000}, {877, 677, 1257, 977}},  // at the corner: up and left
+        {{-50, 990, 450, 1290}, {0, 700, 500, 1000}},     // partly off the monitor
+        {{0, 0, 1400, 1100}, {0, 0, 1400, 1100}}};        // larger than the monitor
+    for (auto [from, to] : cascades) EXPECT_TRUE(CascadeFrom(from, 23, {0, 0, 1280, 1000}) == to);
+    // Rounded as MulDiv rounds, halves away from zero.
+    EXPECT_EQ(std::pair(TwipsToPixels(6855, 144), TwipsToPixels(-1100, 96)), std::pair(686, -73));
+}
+
+TEST(ReadInterval, OnlyWholeNumbersFrom1To99999AreTaken) {
+    for (auto [text, ms] : {std::pair{L"1", 1}, {L"99999", 99999}, {L" 01000\t", 1000}}) {
+        EXPECT_EQ(ParseReadInterval(text), ms) << text;
+    }
+    for (auto text : {L"0", L"100000", L"+5", L"", L"4 2", L"1.5", L"２５０", L"9999999999999"}) {
+        EXPECT_EQ(ParseReadInterval(text), std::nullopt) << text;
+    }
+}
+
+TEST(FontUnits, PointsAndHeightsAtTheScreensDpi) {
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        for (int points = 8; points <= 24; ++points) {
+            EXPECT_EQ(FontHeightToPoints(-PointsToFontHeight(points, dpi), dpi), points) << dpi;
+        }
+    }
+    EXPECT_EQ(PointsToFontHeight(9, 144), 18);
+    // Heights of either sign; halves go to the even neighbour.
+    for (auto [height, points] : {std::pair{12, 9}, {-13, 10}, {-14, 10}, {-22, 16}}) {
+        EXPECT_EQ(FontHeightToPoints(height, 96), points) << height;
+    }
+    EXPECT_EQ(std::tuple(IsBoldWeight(500), IsBoldWeight(600)), std::tuple(false, true));
+}
+
+TEST(VersionText, MinorAndRevisionFollowEachOtherAndTheBuildIsLeftOut) {
+    EXPECT_EQ(VersionText(L"Zororuv", {1, 0, 0}), L"Zororuv - Version 1.00");
+    const ProgramVersion v = VersionFromFileVersion(0xFFFE0003u, 0x0007FFFFu);
+    EXPECT_EQ(VersionText(L"Z", v), L"Z - Version 65534.365535");
+}
+
+const auto TypeOf = [](const Value& v) { return v.index() ? ValueType::Sz : ValueType::Dword; };
+
+// Keeps the two value types apart, as the registry does, and records reads and writes in order.
+struct MapStore : ValueStore {
+    Values values;
+    Names reads, writes;
+    template <class T>
+    std::optional<T> Read(View name) {
+        reads.emplace_back(name, TypeOf(T{}));
+        const auto it = values.find(name);
+        if (it == values.end() || !std::holds_alternative<T>(it->second)) return std::nullopt;
+        return std::get<T>(it->second);
+    }
+    bool Write(View name, Value v) {
+        writes.emplace_back(name, TypeOf(v));
+        values[Text(name)] = std::move(v);
+        return true;
+    }
+    std::optional<int32_t> ReadDword(View n) override { return Read<int32_t>(n); }
+    std::optional<Text> ReadString(View n) override { return Read<Text>(n); }
+    bool WriteDword(View n, int32_t v) override { return Write(n, v); }
+    bool WriteString(View n, View v) override { return Write(n, Text(v)); }
+};
+
+// The options dialog's 22 values in the order of loading and storing; type (the default's);
+// default; a stored value (missing, mistyped, right) and what the next store writes back: a
+// DWORD stored as text is missing, a non-zero DWORD is on (1), a colour is decimal text.
+TEST(Settings, TwentyTwoValuesInOrderWithTypeAndDefaultAndStoredValuesReadByType) {
+    const Text wave = L"C:\\" + Text(1000, L'x') + L".wav";  // read whole
+    const std::tuple<Text, Value, std::optional<Value>, Value> rows[] = {
+        {L"Load Window Size", 0, 1, 1},
+        {L"Load Right Scroll", 0, L"1", 0},
+        {L"Load Window Proc", 0, 7, 1},
+        {L"Load File Search", 0, {}, 0},
+        {L"Load Book Mark", 0, -1, 1},
+        {L"Insert Text", 0, 0, 0},
+        {L"Window Pos", 0, 1, 1},
+        {L"Read Interval", 1000, 250, 250},
+        {L"Back Color", 16777215, L"red", 16777215},
+        {L"Fore Color", 0, 65280, 65280},
+        {L"Font Name", L"ＭＳ Ｐゴシック", 7, L"ＭＳ Ｐゴシック"},
+        {L"Font Size", 9, 14, 14},
+        {L"Bold", 0, 1, 1},
+        {L"Italic", 0, {}, 0},
+        {L"Notice", 0, 2, 1},
+        {L"Blink", 0, 0, 0},
+        {L"Notice Window Pos", 0, 1, 1},
+        {L"Play Wave", 0, L"", 0},
+        {L"Wave FilePath", L"", wave, wave},
+        {L"Notice String1", L"", L"ERROR", L"ERROR"},
+        {L"Notice String2", L"", 5, L""},
+        {L"Notice String3", L"", L"致命的", L"致命的"}};
+    MapStore first, stored, again;
+    Names order;
+    Values defaults, loaded;
+    for (const auto& [name, byDefault, value, after] : rows) {
+        order.emplace_back(name, TypeOf(byDefault));
+        defaults[name] = byDefault;
+        if (value) stored.values[name] = *value;
+        loaded[name] = after;
+    }
+    Settings s;
+    LoadSettings(first, s);  // a first run; the window's place and text to insert come last
+    first.reads.resize(22);
+    EXPECT_EQ(std::tuple(first.reads, first.writes.size()), std::tuple(order, 0u));
+    SetRegistry(first, s);
+    EXPECT_EQ(std::tuple(first.writes, first.values), std::tuple(order, defaults));
+    LoadSettings(stored, s);
+    SetRegistry(again, s);
+    EXPECT_EQ(again.values, loaded);
+}
+
+// "Window Pos" and "Insert Text" as stored, the stored position, and whether start-up applies
+// it. The exit writes the position only with "Window Pos" on, the text only with "Insert Text".
+TEST(Settings, StartUpAndExitValuesFollowTheirSwitches) {
+    const std::tuple<int32_t, int32_t, Pos, Pos, bool> rows[] = {
+        {1, 0, 1500, 3000, true}, {0, 1, 1500, 3000, false}, {1, 1, -50, 3000, false},
+        {1, 0, 1500, -50, false}, {1, 0, {}, 3000, false},   {1, 1, -49, 0, true}};
+    for (const auto& [windowPos, insertText, top, left, applied] : rows) {
+        MapStore store, atExit;
+        store.values = {{L"Window Pos", windowPos}, {L"Insert Text", insertText}};
+        store.values[L"Insert String"] = L"old";
+        if (top) store.values[L"Window Top"] = *top;
+        if (left) store.values[L"Window Left"] = *left;
+        Settings s;
+        const StartupValues start = LoadSettings(store, s);
+        const auto want = std::tuple(applied ? top : Pos(), applied ? left : Pos(), L"old");
+        EXPECT_EQ(std::tie(start.windowTop, start.windowLeft, start.insertString), want);
+        SaveExitSettings(atExit, s, 111, 222, L"typed");
+        Values saved;
+        if (windowPos) saved = {{L"Window Top", 111}, {L"Window Left", 222}};
+        if (insertText) saved[L"Insert String"] = L"typed";
+        EXPECT_EQ(atExit.values, saved) << windowPos << insertText;
+    }
+}
+
+// A count, numbered entries, and what loads: no empty, mistyped or extra one. Adding cuts at NUL.
+TEST(Bookmarks, ListIsACountAndNumberedPathsAndExecutablesAreRefused) {
+    const std::tuple<std::optional<Value>, std::vector<Value>, Texts> rows[] = {
+        {4, {L"first", 3, L"", L"last", L"beyond"}, {L"first", L"last"}},
+        {{}, {L"orphan"}, {}},
+        {-3, {L"a"}, {}},
+        {L"1", {L"a"}, {}},
+        {kMaxBookmarks + 1, std::vector<Value>(kMaxBookmarks + 1, L"x"),
+         Texts(kMaxBookmarks, L"x")}};
+    for (const auto& [count, entries, list] : rows) {
+        MapStore key;
+        if (count) key.values[L"Book Mark Count"] = *count;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            key.values[L"Book Mark List" + std::to_wstring(i + 1)] = entries[i];
+        }
+        EXPECT_EQ(LoadBookmarks(key), list) << entries.size();
+    }
+    MapStore store;
+    SaveBookmarks(store, Texts{L"日本", L"日本"});
+    const Value n = 2, path = L"日本";
+    EXPECT_EQ(
+        store.values,
+        (Values{{L"Book Mark Count", n}, {L"Book Mark List1", path}, {L"Book Mark List2", path}}));
+    EXPECT_EQ(DecideAdd(Text(L"\0a", 2)).verdict, AddVerdict::Nothing);
+    EXPECT_EQ(DecideAdd(Text(L"a.exe\0.log", 10)).verdict, AddVerdict::Executable);
+}
+
+}  // namespace
+}  // namespace zr
