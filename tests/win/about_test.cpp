@@ -5,9 +5,9 @@
 #include "about/about_window_win.h"
 #include "bookmarks/bookmark_window_win.h"
 #include "filesearch/file_search_window_win.h"
-#include "follow_helpers.h"
 #include "harness.h"
-#include "side_window_helpers.h"
+#include "harness.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {
@@ -121,8 +121,7 @@ TEST_F(AboutBoxTest, EveryWindowButTheAboutBoxCarriesTheProgramIcon) {
 // The program itself, as a separate process: closing its window ends it, About box or not.
 TEST(AboutProgram, ProgramEndsWhenItsWindowClosesWithTheAboutBoxOpen) {
     ClearConfig();
-    std::wstring exe = LogWriterPath();
-    exe.replace(exe.find_last_of(L'\\') + 1, std::wstring::npos, L"zororuv.exe");
+    const std::wstring exe = BesideTests(L"zororuv.exe");
     std::wstring cmd = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);

@@ -3,7 +3,7 @@
 #include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "harness.h"
-#include "side_window_helpers.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

@@ -4,7 +4,7 @@
 #include "common/controls_win.h"
 #include "filesearch/file_search_window_win.h"
 #include "harness.h"
-#include "side_window_helpers.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

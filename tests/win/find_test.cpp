@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include "follow_helpers.h"
-#include "side_window_helpers.h"
+#include "harness.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

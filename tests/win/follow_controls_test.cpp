@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include "follow_helpers.h"
+#include "harness.h"
 #include "follow/timestamp.h"
 
 namespace zr::test {

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "common/codepage_win.h"
-#include "follow_helpers.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

@@ -1,7 +1,7 @@
 // Opening a file to follow: what is accepted, what is refused, and what an open changes.
 #include <gtest/gtest.h>
 
-#include "follow_helpers.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

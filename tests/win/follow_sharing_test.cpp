@@ -2,7 +2,7 @@
 // lands whole between that program's lines.
 #include <gtest/gtest.h>
 
-#include "follow_helpers.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/codepage_win.h"
-#include "follow_helpers.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {

@@ -1,10 +1,11 @@
 #include "harness.h"
 
+#include <richedit.h>
+
 #include "common/message_filter_win.h"
 
-#include <filesystem>
-#include <fstream>
-
+#include "common/codepage_win.h"
+#include "common/twips.h"
 #include "settings/settings.h"
 
 namespace zr::test {
@@ -223,32 +224,6 @@ void AnswerOpenDialog(HWND dlg, const std::wstring& path) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
 }
 
-TempDir::TempDir() {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    static int counter = 0;
-    dir_ = std::wstring(base) + L"zrtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter);
-    if (!dir_.empty() && dir_.back() == L'\\') dir_.pop_back();
-    CreateDirectoryW(dir_.c_str(), nullptr);
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(dir_), ec);
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes, bool append) {
-    std::ofstream out(std::filesystem::path(path),
-                      std::ios::binary | (append ? std::ios::app : std::ios::trunc));
-    out << bytes;
-}
-
 RECT WindowRect(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -281,6 +256,220 @@ std::wstring MessageBoxText(HWND box) {
     wchar_t text[256] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 256);  // the message box's text control
     return text;
+}
+
+std::wstring DisplayText(MainWindow& main) {
+    HWND display = main.Control(IDC_RICHTEXT);
+    const size_t n = DisplayLength(main);
+    std::wstring text(n + 1, L'\0');
+    GETTEXTEX gt{};
+    gt.cb = static_cast<DWORD>((n + 1) * sizeof(wchar_t));
+    gt.flags = GT_DEFAULT;
+    gt.codepage = 1200;
+    const LRESULT got = SendMessageW(display, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                                     reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+size_t DisplayLength(MainWindow& main) {
+    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT n = SendMessageW(main.Control(IDC_RICHTEXT), EM_GETTEXTLENGTHEX,
+                                   reinterpret_cast<WPARAM>(&gtl), 0);
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+std::wstring DisplayTail(MainWindow& main, size_t n) {
+    const size_t length = DisplayLength(main);
+    const size_t from = length > n ? length - n : 0;
+    std::wstring text(length - from + 1, L'\0');
+    TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(length)}, text.data()};
+    const LRESULT got = SendMessageW(main.Control(IDC_RICHTEXT), EM_GETTEXTRANGE, 0,
+                                     reinterpret_cast<LPARAM>(&range));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+std::wstring ExpectedDisplay(const std::string& bytes) {
+    std::wstring out;
+    size_t start = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        out += FromAnsi(std::string_view(bytes).substr(start, i - start));
+        out += L'\r';
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    out += FromAnsi(std::string_view(bytes).substr(start));
+    return out;
+}
+
+std::wstring Label1(MainWindow& main) {
+    return Text(main.Control(IDC_LABEL1));
+}
+
+bool OpenableForReading(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(h);
+    return true;
+}
+
+void PumpOne() {
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT || PreTranslate(msg)) return;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+bool PumpOneUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done()) return true;
+        PumpOne();
+    }
+    return done();
+}
+
+std::unique_ptr<MainWindow> StartFollowing(UINT intervalMs) {
+    WriteDword(L"Read Interval", intervalMs);
+    return StartMain();
+}
+
+std::wstring BesideTests(const wchar_t* name) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    path.resize(path.find_last_of(L"\\/") + 1);
+    return path + name;
+}
+
+bool RunWriter(const std::vector<std::wstring>& args) {
+    return Writer(args).Wait() == 0;
+}
+
+std::string ManyLines(const char* prefix, size_t bytes) {
+    std::string text;
+    text.reserve(bytes + 64);
+    for (size_t i = 0; text.size() < bytes; ++i) {
+        text += prefix;
+        text += " line " + std::to_string(i) + " of the log, padded to look like a record\r\n";
+    }
+    return text;
+}
+
+namespace {
+
+std::wstring ItemText(HWND control, UINT getLength, UINT getText, int index) {
+    const LRESULT length = SendMessageW(control, getLength, static_cast<WPARAM>(index), 0);
+    if (length < 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(control, getText, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.data()));
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+struct Search {
+    DWORD pid;
+    const wchar_t* className;
+    bool shownOnly;
+    HWND first;
+    int count;
+};
+
+BOOL CALLBACK CountWindow(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (pid == search->pid && wcscmp(name, search->className) == 0 &&
+        (!search->shownOnly || IsWindowVisible(hwnd))) {
+        if (!search->first) search->first = hwnd;
+        ++search->count;
+    }
+    return TRUE;
+}
+
+Search Find(DWORD pid, const wchar_t* className, bool shownOnly) {
+    Search search{pid, className, shownOnly, nullptr, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListItems(HWND list) {
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) items.push_back(ItemText(list, LB_GETTEXTLEN, LB_GETTEXT, i));
+    return items;
+}
+
+std::wstring ComboSelection(HWND combo) {
+    const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    if (index < 0) return {};
+    return ItemText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, static_cast<int>(index));
+}
+
+int IndexOf(HWND list, const std::wstring& text) {
+    const std::vector<std::wstring> items = ListItems(list);
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void DoubleClickItem(HWND list, int index) {
+    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+    SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    SendMessageW(list, WM_LBUTTONUP, 0, at);
+}
+
+void MouseClick(HWND button) {
+    SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+bool HasVisibleStyle(HWND control) {
+    return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+TwipsBox OuterTwips(HWND window, int dpi) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return TwipsBox{PixelsToTwips(r.left, dpi), PixelsToTwips(r.top, dpi),
+                    PixelsToTwips(r.right - r.left, dpi), PixelsToTwips(r.bottom - r.top, dpi)};
+}
+
+int CountOwnWindows(const wchar_t* className) {
+    return Find(GetCurrentProcessId(), className, false).count;
+}
+
+HWND FindShownWindow(DWORD pid, const wchar_t* className) {
+    return Find(pid, className, true).first;
+}
+
+CurrentFolder::CurrentFolder(const std::wstring& folder) {
+    wchar_t buf[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, buf);
+    previous_ = buf;
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+CurrentFolder::~CurrentFolder() {
+    SetCurrentDirectoryW(previous_.c_str());
 }
 
 }  // namespace zr::test

@@ -16,6 +16,7 @@
 
 #include "common/ui_seam_win.h"
 #include "mainwindow/main_window_win.h"
+#include "../shared/test_files.h"
 
 namespace zr::test {
 
@@ -89,21 +90,6 @@ class DialogWatcher {
 // Types a path into the name box of a real open dialog and presses its OK button.
 void AnswerOpenDialog(HWND dialog, const std::wstring& path);
 
-// A scratch folder under the Windows temp folder, removed at the end.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    std::wstring path(const std::wstring& name) const { return dir_ + L"\\" + name; }
-    const std::wstring& dir() const { return dir_; }
-
-  private:
-    std::wstring dir_;
-};
-
-std::string ReadFileBytes(const std::wstring& path);
-void WriteFileBytes(const std::wstring& path, const std::string& bytes, bool append = false);
-
 // A window test on a clean registry, before and after, with every prompt answered by the seam.
 class ConfigTest : public ::testing::Test {
   protected:
@@ -123,5 +109,72 @@ bool PressEnter(HWND window, HWND control);
 void SystemDoubleClick(POINT screen);
 // The text of a system message box.
 std::wstring MessageBoxText(HWND box);
+
+// --- The log display and following -------------------------------------------------------
+// The display's own text: every paragraph end is a lone "\r".
+std::wstring DisplayText(MainWindow& main);
+size_t DisplayLength(MainWindow& main);
+// The display's last n characters (fewer when it holds fewer), read without copying it all.
+std::wstring DisplayTail(MainWindow& main, size_t n);
+// A file's text as the display must hold it: CR LF, CR and LF each end a line (shown as
+// "\r"), each line decoded from the system code page.
+std::wstring ExpectedDisplay(const std::string& fileBytes);
+std::wstring Label1(MainWindow& main);
+// Whether another program could open the file for reading right now, sharing everything.
+bool OpenableForReading(const std::wstring& path);
+
+// Dispatches one message, or waits a little when there is none; for tests that look at the
+// window between the steps of a pass.
+void PumpOne();
+bool PumpOneUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+// Starts the main window with a short read interval, so that tests do not wait long.
+std::unique_ptr<MainWindow> StartFollowing(UINT intervalMs = 50);
+
+// A program built beside the tests (zororuv.exe, log_writer.exe).
+std::wstring BesideTests(const wchar_t* name);
+// The log writer while a window test waits for it: the wait serves this thread's messages.
+class Writer : public WriterProcess {
+  public:
+    using WriterProcess::WriterProcess;
+    int Wait() {
+        return WriterProcess::Wait([] { Pump(5); });
+    }
+};
+// Runs the log writer to its end; true when every operation succeeded.
+bool RunWriter(const std::vector<std::wstring>& args);
+
+// A file of many numbered lines, large enough to take several steps of a pass.
+std::string ManyLines(const char* prefix, size_t bytes);
+
+// --- Side windows and lists -------------------------------------------------------------
+std::vector<std::wstring> ListItems(HWND list);
+std::wstring ComboSelection(HWND combo);
+int IndexOf(HWND list, const std::wstring& text);  // -1 when not there
+// A double-click on an item, sent as mouse messages to the list itself.
+void DoubleClickItem(HWND list, int index);
+// A click on a check box or button, as the mouse gives it (the box ticks itself).
+void MouseClick(HWND button);
+// The style bit, so that a control of a hidden window still counts as shown.
+bool HasVisibleStyle(HWND control);
+
+struct TwipsBox {
+    int left, top, width, height;
+};
+TwipsBox OuterTwips(HWND window, int dpi);
+
+int CountOwnWindows(const wchar_t* className);
+// A visible top-level window of the given class and process, or null.
+HWND FindShownWindow(DWORD pid, const wchar_t* className);
+
+// Sets the process's current folder for the life of the object.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const std::wstring& folder);
+    ~CurrentFolder();
+
+  private:
+    std::wstring previous_;
+};
 
 }  // namespace zr::test

@@ -15,7 +15,7 @@
 #include "common/controls_win.h"
 #include "common/twips.h"
 #include "filesearch/file_search_window_win.h"
-#include "follow_helpers.h"
+#include "harness.h"
 #include "harness.h"
 #include "settings/options_dialog_win.h"
 

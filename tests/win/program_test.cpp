@@ -8,8 +8,8 @@
 
 #include "bookmarks/bookmark_window_win.h"
 #include "common/handles_win.h"
-#include "follow_helpers.h"
-#include "side_window_helpers.h"
+#include "harness.h"
+#include "harness.h"
 
 namespace zr::test {
 namespace {
@@ -34,8 +34,7 @@ class Program : public ::testing::Test {
     // Starts zororuv.exe with `args`, in `folder`; its main window once shown (null when the
     // program shows none).
     HWND Start(const std::wstring& args, const std::wstring& folder) {
-        std::wstring exe = LogWriterPath();
-        exe.replace(exe.find_last_of(L'\\') + 1, std::wstring::npos, L"zororuv.exe");
+        const std::wstring exe = BesideTests(L"zororuv.exe");
         std::wstring cmd = L"\"" + exe + L"\" " + args;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -149,8 +148,7 @@ TEST_F(Drop, FileOpensOnTheMainWindowJoinsTheBookmarksAndAFolderIsRefused) {
 // right, following nothing.
 TEST_F(Drop, SecondInstanceStandsBesideTheFirst) {
     auto main = StartFollowing();
-    std::wstring exe = LogWriterPath();
-    exe.replace(exe.find_last_of(L'\\') + 1, std::wstring::npos, L"zororuv.exe");
+    const std::wstring exe = BesideTests(L"zororuv.exe");
     main->SetSecondInstanceProgram(exe);
     MoveWindowTo(main->hwnd(), 100, 80);
     ChooseMenu(main->hwnd(), IDM_BOOT);

@@ -8,7 +8,7 @@
 
 #include "bookmarks/bookmark_window_win.h"
 #include "filesearch/file_search_window_win.h"
-#include "follow_helpers.h"
+#include "harness.h"
 #include "harness.h"
 
 namespace zr::test {
