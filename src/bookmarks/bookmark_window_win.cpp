@@ -107,13 +107,7 @@ LRESULT BookmarkWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void BookmarkWindow::OnDropFiles(HDROP drop) {
     // A file dragged from the shell joins the list by the rules of "追加".
-    const DroppedFile file = TakeDroppedFile(drop);
-    if (file.folder) {
-        Ui().Message(hwnd(), std::wstring(kFolderRefused) + L"\n" + file.path, kErrorTitle,
-                     MB_OK | MB_ICONERROR);
-        return;
-    }
-    AddList(file.path);
+    AddList(TakeDroppedFile(hwnd(), drop));
 }
 
 void BookmarkWindow::OnCreate() {

@@ -1,21 +1,26 @@
 #include "common/dropped_files_win.h"
 
-#include <shellapi.h>
+#include "common/messages.h"
+#include "common/ui_seam_win.h"
 
 namespace zr {
 
-DroppedFile TakeDroppedFile(HDROP drop) {
-    DroppedFile file;
+std::wstring TakeDroppedFile(HWND owner, HDROP drop) {
+    std::wstring path;
     if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
         const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-        file.path.resize(length + 1);
-        file.path.resize(DragQueryFileW(drop, 0, file.path.data(), length + 1));
-        const DWORD attributes = GetFileAttributesW(file.path.c_str());
-        file.folder =
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        path.resize(length + 1);
+        path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
     }
     DragFinish(drop);
-    return file;
+    const DWORD attributes =
+        path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Ui().Message(owner, std::wstring(kFolderRefused) + L"\n" + path, kErrorTitle,
+                     MB_OK | MB_ICONERROR);
+        return {};
+    }
+    return path;
 }
 
 }  // namespace zr

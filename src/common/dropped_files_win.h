@@ -8,13 +8,9 @@
 
 namespace zr {
 
-struct DroppedFile {
-    std::wstring path;  // the first of the files dropped; empty when none
-    bool folder = false;
-};
-
-// The first file of a WM_DROPFILES (a drop of several opens the first, as "開く" opens one);
-// the drop is finished, its memory released.
-DroppedFile TakeDroppedFile(HDROP drop);
+// The first file of a WM_DROPFILES (a drop of several takes the first, as "開く" takes one);
+// empty when there is none, or when it is a folder, which the user is told in a box owned by
+// `owner`. The drop is finished, its memory released.
+std::wstring TakeDroppedFile(HWND owner, HDROP drop);
 
 }  // namespace zr

@@ -122,14 +122,7 @@ void MainWindow::OnEncoding(int id) {
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {
-    const DroppedFile file = TakeDroppedFile(drop);
-    if (file.path.empty()) return;
-    if (file.folder) {
-        Ui().Message(hwnd(), std::wstring(kFolderRefused) + L"\n" + file.path, kErrorTitle,
-                     MB_OK | MB_ICONERROR);
-        return;
-    }
-    OpenFile(file.path);
+    if (const std::wstring path = TakeDroppedFile(hwnd(), drop); !path.empty()) OpenFile(path);
 }
 
 void MainWindow::OnBoot() {
