@@ -264,6 +264,31 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
 
 // A hostile writer that splits lines, CR LF and characters anywhere and denies others writing:
 // after each pass the text is that of the bytes read (but a held lead byte), then the file's.
+// The display shows the end of a log first and takes older text in as the user scrolls up:
+// in every encoding, whatever the first part and the blocks, the blocks read backwards and
+// the first pass join into the file's text, line ends and characters split between them too.
+TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
+    for (const auto& [bytes, shown, found] : EveryEncoding()) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        WriteFileBytes(log_, bytes);
+        for (uint64_t tail = 2; tail < bytes.size(); tail += 7) {
+            for (size_t block : {9, 16, 64}) {
+                SCOPED_TRACE("tail " + std::to_string(tail) + " block " + std::to_string(block));
+                Follower follower(*files_, kCp);
+                follower.Start(log_, tail);
+                const PassResult first = follower.Step();
+                std::wstring all = first.text;
+                for (uint64_t top = first.readFrom; top > follower.TextStart();) {
+                    const OlderText older = follower.ReadBefore(top, block);
+                    ASSERT_LT(older.from, top);
+                    all = older.text + all, top = older.from;
+                }
+                EXPECT_EQ(all, shown);
+            }
+        }
+    }
+}
+
 TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
     Follower follower(*files_, kCp);
     follower.Start(log_, UINT64_MAX, Enc::CodePage);  // random characters may pass for UTF-8
