@@ -1,195 +1,190 @@
-#include <gtest/gtest.h>
+// The main window as a user meets it: start, closing, layout, view switches, docking.
+#include <process.h>
+#include <richedit.h>
 
+#include "about/about_window_win.h"
 #include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
+#include "filesearch/file_search_window_win.h"
 #include "harness.h"
+#include "mainwindow/layout.h"
+#include "resources/version.h"
 
 namespace zr::test {
 namespace {
 
 using MainWindowTest = ConfigTest;
 
-TEST_F(MainWindowTest, StartsWithNoFileOnlyClearEnabledAndExactCaptions) {
-    auto main = StartMain();
-    ASSERT_TRUE(main);
-    EXPECT_EQ(Text(main->hwnd()), L"Zororuv");
-    const std::pair<int, const wchar_t*> buttons[] = {
-        {IDC_COMMAND1, L"読込中止"}, {IDC_COMMAND2, L"読込再開"}, {IDC_COMMAND3, L"クリア"},
-        {IDC_COMMAND4, L"時刻挿入"}, {IDC_COMMAND5, L"文章挿入"},
-    };
-    for (const auto& [id, caption] : buttons) {
-        EXPECT_EQ(Text(main->Control(id)), caption);
-        EXPECT_EQ(IsWindowEnabled(main->Control(id)) != FALSE, id == IDC_COMMAND3) << id;
-    }
-    EXPECT_EQ(Text(main->Control(IDC_LABEL2)), L"挿入文章");
-    for (int id : {IDC_LABEL1, IDC_RICHTEXT, IDC_TEXT1}) EXPECT_EQ(Text(main->Control(id)), L"");
-    EXPECT_FALSE(main->TimerEnabled());
-    EXPECT_EQ(main->TimerInterval(), 1000u);
-    EXPECT_EQ(main->FilePath(), L"");
-
-    HMENU bar = main->MenuBar();
-    const wchar_t* tops[] = {L"ファイル(&F)", L"表示(&V)", L"ツール(&T)", L"ヘルプ(&H)"};
-    ASSERT_EQ(GetMenuItemCount(bar), 4);
-    for (int i = 0; i < 4; ++i) {
-        wchar_t buf[64] = {};
-        GetMenuStringW(bar, static_cast<UINT>(i), buf, 64, MF_BYPOSITION);
-        EXPECT_STREQ(buf, tops[i]);
-    }
-    const std::pair<int, const wchar_t*> items[] = {{IDM_OPEN, L"開く(&O)"},
-                                                    {IDM_BOOT, L"追加起動(&L)"},
-                                                    {IDM_EXIT, L"終了(&X)"},
-                                                    {IDM_BOOKMARK, L"ブックマークの表示(&B)"},
-                                                    {IDM_FILESEARCH, L"ファイル検索の表示(&F)"},
-                                                    {IDM_WINPOS, L"手前に表示 ON(&T)"},
-                                                    {IDM_RSCROLL, L"横スクロール非表示(&V)"},
-                                                    {IDM_OPTION, L"オプション(&O)"},
-                                                    {IDM_VER, L"バージョン情報(&A)"}};
-    for (const auto& [id, caption] : items) EXPECT_EQ(MenuCaption(bar, id), caption);
-    EXPECT_FALSE(MenuGrayed(bar, IDM_BOOT));
-    EXPECT_FALSE(MenuGrayed(bar, IDM_OPEN));
-    // Separators sit after "追加起動" and after the file search item.
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 4);
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 1)), 7);
-
-    // A tick must not arrive while the timer is off.
-    Pump(1200);
-    EXPECT_EQ(Text(main->Control(IDC_LABEL1)), L"");
-}
-
-// Each switch decides whether its value is applied at start and saved at exit; the value of
-// a switch that is off stays as it was.
-TEST_F(MainWindowTest, InsertTextAndWindowPosSwitches) {
-    for (const bool on : {false, true}) {
-        SCOPED_TRACE(on ? "on" : "off");
+TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
+    const wchar_t* names[] = {L"Load Window Size", L"Load Right Scroll", L"Load Window Proc",
+                              L"Load Book Mark",   L"Load File Search",  L"Insert Text"};
+    const std::wstring insert(300, L'作');  // read whole, however long
+    // The switches above, the stored reading interval and the one the timer takes.
+    const std::tuple<std::array<bool, 6>, DWORD, UINT> rows[] = {
+        {{0, 0, 0, 0, 0, 0}, 0, 1000},
+        {{1, 1, 1, 1, 1, 1}, 250, 250},
+        {{0, 1, 0, 1, 0, 1}, 100000, 1000},
+        {{1, 0, 1, 0, 1, 0}, 99999, 99999}};
+    for (const auto& [on, stored, used] : rows) {
+        SCOPED_TRACE(testing::PrintToString(on));
         ClearConfig();
-        WriteDword(L"Insert Text", on);
-        WriteDword(L"Window Pos", on);
-        WriteString(L"Insert String", L"### 作業開始 ###");
-        WriteDword(L"Window Top", 1500);   // 100 px at 96 DPI
-        WriteDword(L"Window Left", 3000);  // 200 px
+        for (int i = 0; i < 6; ++i) WriteDword(names[i], on[i]);
+        WriteDword(L"Read Interval", stored);
+        WriteString(L"Insert String", insert);
         auto main = StartMain();
         ASSERT_TRUE(main);
-        const int dpi = WindowDpi(main->hwnd());
-        EXPECT_EQ(Text(main->Control(IDC_TEXT1)), on ? L"### 作業開始 ###" : L"");
-        if (on) {
-            const RECT r = WindowRect(main->hwnd());
-            EXPECT_EQ(r.top, TwipsToPixels(1500, dpi));
-            EXPECT_EQ(r.left, TwipsToPixels(3000, dpi));
-        }
+        const auto [zoomed, wrapped, top, bookmarks, search, insertText] = on;
+        HWND h = main->hwnd(), b = main->Bookmarks().hwnd(), s = main->FileSearch().hwnd();
+        EXPECT_EQ(std::tuple(IsZoomed(h) != FALSE, main->WrapLines(), IsWindowVisible(b) != FALSE,
+                             IsWindowVisible(s) != FALSE, main->TimerInterval()),
+                  std::tuple(zoomed, wrapped, bookmarks, search, used));
+        EXPECT_EQ((std::array{IsTopMost(h), IsTopMost(b), IsTopMost(s)}),
+                  (std::array{top, top && bookmarks, top && search}));
+        EXPECT_EQ(Text(main->Control(IDC_TEXT1)), insertText ? insert : L"");
+    }
+}
 
-        SetWindowTextW(main->Control(IDC_TEXT1), L"次の文章");
+// Each way: whether the user is asked and the window closes; a close stores the exit values.
+TEST_F(MainWindowTest, EveryWayOfClosingStoresTheExitValues) {
+    const auto session = [](MainWindow& m, BOOL ending) {
+        EXPECT_TRUE(SendMessageW(m.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        SendMessageW(m.hwnd(), WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
+    };
+    // What the user does; whether the question is asked; whether the window closes.
+    const std::tuple<const char*, std::function<void(MainWindow&)>, size_t, bool> ways[] = {
+        {"終了, キャンセル in the system's message box",
+         [&](MainWindow& m) {
+             SetUi(nullptr);
+             DialogWatcher box(L"確認", [](HWND b) { PostMessageW(b, WM_COMMAND, IDCANCEL, 0); });
+             ChooseMenu(m.hwnd(), IDM_EXIT);
+             SetUi(&ui);
+             EXPECT_TRUE(box.Found());
+         },
+         0, false},
+        {"終了, OK", [](MainWindow& m) { ChooseMenu(m.hwnd(), IDM_EXIT); }, 1, true},
+        {"close box", [](MainWindow& m) { SendMessageW(m.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, 0,
+         true},
+        {"session goes on", [&](MainWindow& m) { session(m, FALSE); }, 0, false},
+        {"session ends", [&](MainWindow& m) { session(m, TRUE); }, 0, true},
+    };
+    for (const auto& [way, act, asked, closes] : ways) {
+        SCOPED_TRACE(way);
+        ClearConfig();
+        for (auto name : {L"Window Pos", L"Insert Text", L"Book Mark Count"}) WriteDword(name, 1);
+        WriteString(L"Book Mark List1", L"C:\\old.log");
+        ui.messages.clear();
+        auto main = StartMain();
+        ASSERT_TRUE(main);
+        for (int item : {IDM_BOOKMARK, IDM_FILESEARCH, IDM_VER}) ChooseMenu(main->hwnd(), item);
+        main->Bookmarks().AddList(L"C:\\new.log");
+        SetWindowTextW(main->Control(IDC_TEXT1), L"### 退社 ###");
         MoveWindowTo(main->hwnd(), 50, 70);
-        SendMessageW(main->hwnd(), WM_CLOSE, 0, 0);
-        EXPECT_FALSE(main->exists());
-        EXPECT_EQ(ReadString(L"Insert String"), on ? L"次の文章" : L"### 作業開始 ###");
-        EXPECT_EQ(ReadDword(L"Window Top"), static_cast<DWORD>(on ? PixelsToTwips(70, dpi) : 1500));
-        EXPECT_EQ(ReadDword(L"Window Left"),
-                  static_cast<DWORD>(on ? PixelsToTwips(50, dpi) : 3000));
+        const int dpi = WindowDpi(main->hwnd());
+        act(*main);
+        EXPECT_EQ(ui.messages.size(), asked);
+        for (const auto& m : ui.messages) EXPECT_EQ(m.flags & MB_TYPEMASK, UINT{MB_OKCANCEL});
+        EXPECT_EQ(main->exists(), !closes);
+        EXPECT_EQ(CountOwnWindows(L"ZororuvBookmarks") + CountOwnWindows(L"ZororuvFileSearch") +
+                      CountOwnWindows(L"ZororuvAbout"),
+                  closes ? 0 : 3);
+        const auto ifClosed = [&](auto v) { return closes ? std::optional(v) : std::nullopt; };
+        EXPECT_EQ(ReadDword(L"Window Top"), ifClosed(DWORD(PixelsToTwips(70, dpi))));
+        EXPECT_EQ(ReadDword(L"Window Left"), ifClosed(DWORD(PixelsToTwips(50, dpi))));
+        EXPECT_EQ(ReadString(L"Insert String"), ifClosed(std::wstring(L"### 退社 ###")));
+        EXPECT_EQ(ReadString(L"Book Mark List2"), ifClosed(std::wstring(L"C:\\new.log")));
     }
 }
 
-TEST_F(MainWindowTest, PositionNoMonitorShowsIsNotApplied) {
-    WriteDword(L"Window Pos", 1);
-    WriteDword(L"Window Top", 15 * 20000);
-    WriteDword(L"Window Left", 15 * 20000);
-    auto main = StartMain();
-    const RECT r = WindowRect(main->hwnd());
-    EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
-    EXPECT_LT(r.left, 5000);
+// The program's own process; the version is built into its version record from version.h.
+TEST_F(MainWindowTest, ProgramEndsWhenItsWindowClosesWithTheAboutBoxOpen) {
+    const std::wstring exe = BesideTests(L"zororuv.exe");
+    UniqueKernel process(
+        HANDLE(_wspawnl(_P_NOWAIT, exe.c_str(), (L'"' + exe + L'"').c_str(), nullptr)));
+    ASSERT_TRUE(process);
+    const DWORD pid = GetProcessId(process.get());
+    HWND main = nullptr, about = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (main = FindShownWindow(pid, L"ZororuvMain")); }, 15000));
+    PostMessageW(main, WM_COMMAND, IDM_VER, 0);
+    ASSERT_TRUE(PumpUntil([&] { return (about = FindShownWindow(pid, L"ZororuvAbout")); }, 15000));
+    EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_LABEL1)),
+              L"Zororuv - Version " ZORORUV_VERSION_TEXT);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const DWORD waited = WaitForSingleObject(process.get(), 15000);
+    if (waited != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
+    DWORD code = 1;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(std::pair(waited, code), std::pair(DWORD(WAIT_OBJECT_0), DWORD(0)));
 }
 
-TEST_F(MainWindowTest, StoredIntervalOutsideRangeRunsAtOneSecond) {
-    for (const auto& [stored, used] :
-         {std::pair<DWORD, UINT>{0, 1000}, {100000, 1000}, {250, 250}}) {
-        WriteDword(L"Read Interval", stored);
-        EXPECT_EQ(StartMain()->TimerInterval(), used) << stored;
-        EXPECT_EQ(ReadDword(L"Read Interval"), stored) << "the stored value is left as it is";
-    }
+// Every moving control where the layout of the present client area puts it at `dpi`.
+void ExpectLaidOut(MainWindow& main, int dpi) {
+    RECT c;
+    GetClientRect(main.hwnd(), &c);
+    const MainLayout l =
+        ComputeMainLayout(PixelsToTwips(c.right, dpi), PixelsToTwips(c.bottom, dpi));
+    const auto box = [&](int id, int x, int y, int w, int h) {
+        RECT r = WindowRect(main.Control(id));
+        MapWindowPoints(nullptr, main.hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ((std::array{r.left, r.top, r.right - r.left, r.bottom - r.top}),
+                  (std::array<LONG, 4>{TwipsToPixels(x, dpi), TwipsToPixels(y, dpi),
+                                       TwipsToPixels(w, dpi), TwipsToPixels(h, dpi)}))
+            << id;
+    };
+    box(IDC_RICHTEXT, l.display.left, l.display.top, l.display.width, l.display.height);
+    for (int i = 0; i < 5; ++i) box(IDC_COMMAND1 + i, l.buttonsLeft, 480 * (i + 1), 975, 375);
+    box(IDC_LABEL1, l.buttonsLeft, 60, 945, 315);
+    box(IDC_TEXT1, 960, 60, l.insertBoxWidth, 270);
 }
 
-TEST_F(MainWindowTest, ExitAsksFirstAndTheCloseBoxDoesNot) {
-    WriteDword(L"Window Pos", 1);
-    auto main = StartMain();
-    ui.messageAnswer = IDCANCEL;
-    ChooseMenu(main->hwnd(), IDM_EXIT);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, L"終了しますか？");
-    EXPECT_EQ(ui.messages[0].caption, L"確認");
-    EXPECT_EQ(ui.messages[0].flags & (MB_TYPEMASK | MB_ICONMASK | MB_DEFMASK),
-              static_cast<UINT>(MB_OKCANCEL | MB_DEFBUTTON1));
-    EXPECT_TRUE(main->exists());
-    EXPECT_FALSE(ValueExists(L"Window Top"));
-    EXPECT_FALSE(main->StopRead());
-
-    ui.messageAnswer = IDOK;
-    ChooseMenu(main->hwnd(), IDM_EXIT);
-    EXPECT_EQ(ui.messages.size(), 2u);
-    EXPECT_FALSE(main->exists());
-    EXPECT_TRUE(ValueExists(L"Window Top"));
-    EXPECT_TRUE(ValueExists(L"Window Left"));
-
-    ClearConfig();
-    WriteDword(L"Window Pos", 1);
-    main = StartMain();
-    SendMessageW(main->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump(50);
-    EXPECT_EQ(ui.messages.size(), 2u) << "the close box asks nothing";
-    EXPECT_FALSE(main->exists());
-    EXPECT_TRUE(ValueExists(L"Window Top"));
-}
-
-// Signing out: the system asks every window first and then tells it whether the session
-// ends. The program says yes without its exit question; a session that goes on after all
-// stores nothing, and one that ends stores the window's settings and the session's bookmarks.
-TEST_F(MainWindowTest, SessionEndStoresWithoutAsking) {
-    WriteDword(L"Window Pos", 1);
-    WriteDword(L"Insert Text", 1);
-    WriteDword(L"Book Mark Count", 1);
-    WriteString(L"Book Mark List1", L"C:\\old.log");
+// After each step: the controls laid out anew, the bookmark window on the main window's right
+// edge and the file search window on its top edge (outer edges touching), the topmost band.
+TEST_F(MainWindowTest, LayoutViewSwitchesAndDocking) {
     auto main = StartMain();
     ASSERT_TRUE(main);
-    const int dpi = WindowDpi(main->hwnd());
-    ChooseMenu(main->hwnd(), IDM_BOOKMARK);
-    BookmarkWindow& bookmarks = main->Bookmarks();
-    SendMessageW(bookmarks.Control(IDC_LSTFILELIST), LB_SETCURSEL, 0, 0);
-    Click(bookmarks.hwnd(), IDC_CMDDELLIST);
-    bookmarks.AddList(L"C:\\new.log");
-    SetWindowTextW(main->Control(IDC_TEXT1), L"### 退社 ###");
-    MoveWindowTo(main->hwnd(), 50, 70);
-    const HWND windows[] = {bookmarks.hwnd(), main->hwnd()};
-
-    for (const BOOL ending : {FALSE, TRUE}) {
-        SCOPED_TRACE(ending ? "ending" : "going on");
-        for (HWND w : windows) {
-            EXPECT_EQ(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-        }
-        for (HWND w : windows) {
-            if (IsWindow(w)) SendMessageW(w, WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
-        }
-        EXPECT_EQ(main->exists(), !ending);
-        EXPECT_EQ(ReadString(L"Insert String"),
-                  ending ? std::optional<std::wstring>(L"### 退社 ###") : std::nullopt);
-        EXPECT_EQ(ReadString(L"Book Mark List1"), ending ? L"C:\\new.log" : L"C:\\old.log");
+    HWND h = main->hwnd(), display = main->Control(IDC_RICHTEXT);
+    std::wstring text;  // 60 lines, every tenth far wider than the display
+    for (int i = 0; i < 60; ++i) text += (i % 10 ? L"line" : std::wstring(300, L'x')) + L"\r";
+    SendMessageW(display, EM_REPLACESEL, FALSE, LPARAM(text.c_str()));
+    for (const bool wrapped : {true, false}) {
+        SendMessageW(display, EM_SETSEL, 0, 0);  // the user had scrolled to the top
+        SendMessageW(display, WM_VSCROLL, SB_TOP, 0);
+        ChooseMenu(h, IDM_RSCROLL);
+        EXPECT_EQ(SendMessageW(display, EM_GETLINECOUNT, 0, 0) > 61, wrapped);
+        EXPECT_EQ(MenuCaption(main->MenuBar(), IDM_RSCROLL), SwitchCaption(IDM_RSCROLL, wrapped));
+        EXPECT_GT(SendMessageW(display, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     }
-    EXPECT_TRUE(ui.messages.empty()) << "nothing waits for the user";
-    EXPECT_EQ(ReadDword(L"Window Top"), static_cast<DWORD>(PixelsToTwips(70, dpi)));
-    EXPECT_EQ(ReadDword(L"Window Left"), static_cast<DWORD>(PixelsToTwips(50, dpi)));
-    EXPECT_EQ(ReadDword(L"Book Mark Count"), 1u);
-}
-
-TEST(RealMessageBox, ExitConfirmationIsARealMessageBox) {
-    ClearConfig();
-    auto main = StartMain();
-    std::wstring text;
-    DialogWatcher watcher(L"確認", [&](HWND box) {
-        text = MessageBoxText(box);
-        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    });
-    ChooseMenu(main->hwnd(), IDM_EXIT);
-    EXPECT_TRUE(watcher.Found());
-    EXPECT_EQ(text, L"終了しますか？");
-    EXPECT_TRUE(main->exists()) << "Cancel keeps the program running";
+    HWND bookmarks = main->Bookmarks().hwnd(), search = main->FileSearch().hwnd();
+    int dpi = WindowDpi(h);
+    const std::pair<std::function<void()>, std::array<bool, 3>> steps[] = {
+        {[&] { ChooseMenu(h, IDM_BOOKMARK); }, {0, 0, 0}},
+        {[&] { ChooseMenu(h, IDM_WINPOS); }, {1, 1, 0}},
+        {[&] { MoveWindowTo(h, 130, 410); }, {1, 1, 0}},
+        {[&] { SetWindowPos(h, nullptr, 0, 0, 640, 300, SWP_NOMOVE | SWP_NOZORDER); }, {1, 1, 0}},
+        {[&] {  // moved away by hand while hidden, placed again as it is shown
+             MoveWindowTo(search, 600, 700);
+             ChooseMenu(h, IDM_FILESEARCH);
+         },
+         {1, 1, 1}},
+        {[&] {  // as the system asks when the window moves to a monitor of another DPI
+             RECT to = WindowRect(h);
+             to.right += (to.right - to.left) / 2;
+             dpi = dpi * 3 / 2;
+             SendMessageW(h, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&to));
+         },
+         {1, 1, 1}},
+        {[&] { ChooseMenu(h, IDM_WINPOS); }, {0, 0, 0}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        steps[i].first();
+        ExpectLaidOut(*main, dpi);
+        const RECT m = WindowRect(h), b = WindowRect(bookmarks), s = WindowRect(search);
+        EXPECT_EQ(std::pair(b.left, b.top), std::pair(m.right, m.top));
+        EXPECT_EQ(std::pair(s.left, s.bottom), std::pair(m.left, m.top));
+        EXPECT_EQ((std::array{IsTopMost(h), IsTopMost(bookmarks), IsTopMost(search)}),
+                  steps[i].second);
+    }
 }
 
 }  // namespace
