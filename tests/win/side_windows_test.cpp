@@ -1,0 +1,106 @@
+// The bookmark window and the file search window, each driven as a user drives it.
+#include "bookmarks/bookmark_window_win.h"
+#include "filesearch/file_search_window_win.h"
+#include "harness.h"
+
+namespace zr::test {
+namespace {
+
+using Items = std::vector<std::wstring>;
+using BookmarkWindowTest = ConfigTest;
+using FileSearchWindowTest = ConfigTest;
+
+Items Bookmarked(MainWindow& main) {
+    return ListItems(main.Bookmarks().Control(IDC_LSTFILELIST));
+}
+
+// Run after run, the list read at start; "追加" (a cancel adds nothing, an executable is refused);
+// in either view, a double-click opens an entry's path and "削除" drops it; a close box stores.
+TEST_F(BookmarkWindowTest, ListIsKeptFromRunToRun) {
+    TempDir dir;
+    const Items f = {dir.path(L"a.log"), dir.path(L"b.log"), dir.path(L"c.log")};
+    for (const auto& file : f) WriteFileBytes(file, "line\r\n");
+    ui.openAnswers = {f[0], L"", dir.path(L"run.exe"), f[1], f[2], f[1], f[0]};
+    // Clicks on "追加", whether only names are shown, whose close box, what is stored.
+    const std::tuple<int, bool, bool, Items> runs[] = {{5, false, false, {f[0], f[2]}},
+                                                       {2, true, true, {f[0], f[1], f[0]}},
+                                                       {0, false, false, {f[0], f[0]}}};
+    Items stored;
+    for (const auto& [adds, namesOnly, ownCloseBox, after] : runs) {
+        SCOPED_TRACE(testing::PrintToString(after));
+        auto main = StartMain();
+        ASSERT_TRUE(main);
+        ChooseMenu(main->hwnd(), IDM_BOOKMARK);
+        BookmarkWindow& bm = main->Bookmarks();
+        EXPECT_EQ(Bookmarked(*main), stored);
+        for (int i = 0; i < adds; ++i) Click(bm.hwnd(), IDC_CMDADDLIST);
+        if (namesOnly) MouseClick(bm.Control(IDC_CKLISTVIEW));
+        HWND shown = bm.Control(namesOnly ? IDC_LSTFILENMLIST : IDC_LSTFILELIST);
+        EXPECT_TRUE(HasVisibleStyle(shown));
+        const Items before = Bookmarked(*main);
+        DoubleClickItem(shown, 1);
+        EXPECT_EQ(main->FilePath(), before.at(1));
+        Click(bm.hwnd(), IDC_CMDDELLIST);
+        SendMessageW(ownCloseBox ? bm.hwnd() : main->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(ReadDword(L"Book Mark Count"), after.size());
+        for (size_t i = 0; i < after.size(); ++i) {
+            EXPECT_EQ(ReadString((L"Book Mark List" + std::to_wstring(i + 1)).c_str()), after[i]);
+        }
+        stored = after;
+    }
+    EXPECT_EQ(ui.messages.size(), 1u) << "the executable";
+}
+
+// Listing by folder, pattern and drive; a double-click opens the file (joined to a drive's root
+// with one backslash) or, with the tick and the bookmarks shown, bookmarks it.
+TEST_F(FileSearchWindowTest, ListsByDriveFolderAndPatternAndOpensOrBookmarks) {
+    TempDir dir;
+    CreateDirectoryW(dir.path(L"sub").c_str(), nullptr);
+    for (auto name : {L"a.log", L"b.txt", L"hidden.txt", L"sub\\c.log", L"sub\\d.txt"}) {
+        WriteFileBytes(dir.path(name), "line\r\n");
+    }
+    SetFileAttributesW(dir.path(L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const std::wstring atRoot = L"zr-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    ASSERT_TRUE(WriteFileBytes(L"C:\\" + atRoot, "root\r\n"));
+    CurrentFolder current(dir.dir());
+    auto main = StartMain();
+    ASSERT_TRUE(main);
+    FileSearchWindow& fs = main->FileSearch();
+    const auto files = [&] { return ListItems(fs.Control(IDC_FILE1)); };
+    const auto chooseFolder = [&](const std::wstring& path) {
+        const auto at = std::find(fs.FolderItems().begin(), fs.FolderItems().end(), path);
+        ASSERT_NE(at, fs.FolderItems().end()) << testing::PrintToString(path);
+        DoubleClickItem(fs.Control(IDC_DIR1), int(at - fs.FolderItems().begin()));
+    };
+    const auto doubleClickFile = [&](const std::wstring& name) {
+        DoubleClickItem(fs.Control(IDC_FILE1), IndexOf(fs.Control(IDC_FILE1), name));
+    };
+    EXPECT_EQ(files(), (Items{L"a.log", L"b.txt"}));
+    EXPECT_EQ(ComboSelection(fs.Control(IDC_DRIVE1)), L"C:");
+    EXPECT_EQ(fs.FolderItems().back(), dir.path(L"sub"));
+    SetWindowTextW(fs.Control(IDC_FS_TEXT1), L"*.txt");
+    Click(fs.hwnd(), IDC_FS_COMMAND1);
+    EXPECT_EQ(files(), Items{L"b.txt"});
+    chooseFolder(dir.path(L"sub"));
+    EXPECT_EQ(files(), Items{L"d.txt"});
+    doubleClickFile(L"d.txt");
+    EXPECT_EQ(main->FilePath(), dir.path(L"sub\\d.txt"));
+
+    chooseFolder(L"C:\\");
+    doubleClickFile(atRoot);
+    EXPECT_EQ(main->FilePath(), L"C:\\" + atRoot);
+    MouseClick(fs.Control(IDC_CKBM));
+    ChooseMenu(main->hwnd(), IDM_BOOKMARK);
+    doubleClickFile(atRoot);
+    EXPECT_EQ(Bookmarked(*main), Items{L"C:\\" + atRoot});
+    DeleteFileW((L"C:\\" + atRoot).c_str());
+
+    // Another drive: Wine's Z: is the host's root.
+    HWND drives = fs.Control(IDC_DRIVE1);
+    SendMessageW(drives, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Z:"));
+    SendMessageW(fs.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DRIVE1, CBN_SELCHANGE), LPARAM(drives));
+    EXPECT_EQ(fs.FolderItems().front(), L"Z:\\");
+}
+
+}  // namespace
+}  // namespace zr::test
