@@ -18,23 +18,26 @@ using MainWindowTest = ConfigTest;
 
 TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
     const wchar_t* names[] = {L"Load Window Size", L"Load Right Scroll", L"Load Window Proc",
-                              L"Load Book Mark",   L"Load File Search",  L"Insert Text"};
+                              L"Load Book Mark",   L"Load File Search",  L"Insert Text",
+                              L"Window Pos"};
     const std::wstring insert(300, L'作');  // read whole, however long
     // The switches above, the stored reading interval and the one the timer takes.
-    const std::tuple<std::array<bool, 6>, DWORD, UINT> rows[] = {
-        {{0, 0, 0, 0, 0, 0}, 0, 1000},
-        {{1, 1, 1, 1, 1, 1}, 250, 250},
-        {{0, 1, 0, 1, 0, 1}, 100000, 1000},
-        {{1, 0, 1, 0, 1, 0}, 99999, 99999}};
+    const std::tuple<std::array<bool, 7>, DWORD, UINT> rows[] = {
+        {{0, 0, 0, 0, 0, 0, 0}, 0, 1000},
+        {{1, 1, 1, 1, 1, 1, 0}, 250, 250},
+        {{0, 1, 0, 1, 0, 1, 1}, 100000, 1000},
+        {{1, 0, 1, 0, 1, 0, 0}, 99999, 99999}};
     for (const auto& [on, stored, used] : rows) {
         SCOPED_TRACE(testing::PrintToString(on));
         ClearConfig();
-        for (int i = 0; i < 6; ++i) WriteDword(names[i], on[i]);
+        for (int i = 0; i < 7; ++i) WriteDword(names[i], on[i]);
         WriteDword(L"Read Interval", stored);
+        for (auto [n, v] : {std::pair(L"Window Top", 1500), {L"Window Left", 3000}})
+            WriteDword(n, v);
         WriteString(L"Insert String", insert);
         auto main = StartMain();
         ASSERT_TRUE(main);
-        const auto [zoomed, wrapped, top, bookmarks, search, insertText] = on;
+        const auto [zoomed, wrapped, top, bookmarks, search, insertText, place] = on;
         HWND h = main->hwnd(), b = main->Bookmarks().hwnd(), s = main->FileSearch().hwnd();
         EXPECT_EQ(std::tuple(IsZoomed(h) != FALSE, main->WrapLines(), IsWindowVisible(b) != FALSE,
                              IsWindowVisible(s) != FALSE, main->TimerInterval()),
@@ -42,6 +45,8 @@ TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
         EXPECT_EQ((std::array{IsTopMost(h), IsTopMost(b), IsTopMost(s)}),
                   (std::array{top, top && bookmarks, top && search}));
         EXPECT_EQ(Text(main->Control(IDC_TEXT1)), insertText ? insert : L"");
+        const int x = TwipsToPixels(3000, WindowDpi(h)), y = TwipsToPixels(1500, WindowDpi(h));
+        EXPECT_EQ(WindowRect(h).left == x && WindowRect(h).top == y, place) << "the stored place";
     }
 }
 

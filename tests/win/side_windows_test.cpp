@@ -10,10 +10,6 @@ using Items = std::vector<std::wstring>;
 using BookmarkWindowTest = ConfigTest;
 using FileSearchWindowTest = ConfigTest;
 
-Items Bookmarked(MainWindow& main) {
-    return ListItems(main.Bookmarks().Control(IDC_LSTFILELIST));
-}
-
 // Run after run, the list read at start; "追加" (a cancel adds nothing, an executable is refused);
 // in either view, a double-click opens an entry's path and "削除" drops it; a close box stores.
 TEST_F(BookmarkWindowTest, ListIsKeptFromRunToRun) {
@@ -32,12 +28,12 @@ TEST_F(BookmarkWindowTest, ListIsKeptFromRunToRun) {
         ASSERT_TRUE(main);
         ChooseMenu(main->hwnd(), IDM_BOOKMARK);
         BookmarkWindow& bm = main->Bookmarks();
-        EXPECT_EQ(Bookmarked(*main), stored);
+        EXPECT_EQ(ListItems(main->Bookmarks().Control(IDC_LSTFILELIST)), stored);
         for (int i = 0; i < adds; ++i) Click(bm.hwnd(), IDC_CMDADDLIST);
         if (namesOnly) MouseClick(bm.Control(IDC_CKLISTVIEW));
         HWND shown = bm.Control(namesOnly ? IDC_LSTFILENMLIST : IDC_LSTFILELIST);
         EXPECT_TRUE(HasVisibleStyle(shown));
-        const Items before = Bookmarked(*main);
+        const Items before = ListItems(main->Bookmarks().Control(IDC_LSTFILELIST));
         DoubleClickItem(shown, 1);
         EXPECT_EQ(main->FilePath(), before.at(1));
         Click(bm.hwnd(), IDC_CMDDELLIST);
@@ -72,9 +68,6 @@ TEST_F(FileSearchWindowTest, ListsByDriveFolderAndPatternAndOpensOrBookmarks) {
         ASSERT_NE(at, fs.FolderItems().end()) << testing::PrintToString(path);
         DoubleClickItem(fs.Control(IDC_DIR1), int(at - fs.FolderItems().begin()));
     };
-    const auto doubleClickFile = [&](const std::wstring& name) {
-        DoubleClickItem(fs.Control(IDC_FILE1), IndexOf(fs.Control(IDC_FILE1), name));
-    };
     EXPECT_EQ(files(), (Items{L"a.log", L"b.txt"}));
     EXPECT_EQ(ComboSelection(fs.Control(IDC_DRIVE1)), L"C:");
     EXPECT_EQ(fs.FolderItems().back(), dir.path(L"sub"));
@@ -83,16 +76,16 @@ TEST_F(FileSearchWindowTest, ListsByDriveFolderAndPatternAndOpensOrBookmarks) {
     EXPECT_EQ(files(), Items{L"b.txt"});
     chooseFolder(dir.path(L"sub"));
     EXPECT_EQ(files(), Items{L"d.txt"});
-    doubleClickFile(L"d.txt");
+    DoubleClickItem(fs.Control(IDC_FILE1), IndexOf(fs.Control(IDC_FILE1), L"d.txt"));
     EXPECT_EQ(main->FilePath(), dir.path(L"sub\\d.txt"));
 
     chooseFolder(L"C:\\");
-    doubleClickFile(atRoot);
+    DoubleClickItem(fs.Control(IDC_FILE1), IndexOf(fs.Control(IDC_FILE1), atRoot));
     EXPECT_EQ(main->FilePath(), L"C:\\" + atRoot);
     MouseClick(fs.Control(IDC_CKBM));
     ChooseMenu(main->hwnd(), IDM_BOOKMARK);
-    doubleClickFile(atRoot);
-    EXPECT_EQ(Bookmarked(*main), Items{L"C:\\" + atRoot});
+    DoubleClickItem(fs.Control(IDC_FILE1), IndexOf(fs.Control(IDC_FILE1), atRoot));
+    EXPECT_EQ(ListItems(main->Bookmarks().Control(IDC_LSTFILELIST)), Items{L"C:\\" + atRoot});
     DeleteFileW((L"C:\\" + atRoot).c_str());
 
     // Another drive: Wine's Z: is the host's root.
