@@ -138,7 +138,7 @@ void MainWindow::OnVersion() {
     if (!about_) about_ = std::make_unique<AboutWindow>();
     // An open box is only raised again: its text is built once per opening.
     if (!about_->exists() && !about_->Create()) return;
-    ShowWindow(about_->hwnd(), SW_SHOW);
+    // Into the topmost band and shown in one step: it is never seen below other windows.
     SetTopMost(about_->hwnd(), 0);
 }
 
