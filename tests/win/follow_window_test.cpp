@@ -1,0 +1,457 @@
+// The real main window following a log: what the display shows (FollowView), and the buttons,
+// insertions, encoding menu and notices (FollowControls).
+#include <gtest/gtest.h>
+#include <richedit.h>
+
+#include <cstdio>
+
+#include "follow/timestamp.h"
+#include "harness.h"
+
+namespace zr::test {
+namespace {
+
+LRESULT Send(MainWindow& main, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+    return SendMessageW(main.Control(IDC_RICHTEXT), msg, wp, lp);
+}
+template <class T>
+LRESULT Send(MainWindow& main, UINT msg, WPARAM wp, T* p) {
+    return Send(main, msg, wp, reinterpret_cast<LPARAM>(p));
+}
+
+CHARRANGE Selection(MainWindow& main) {
+    CHARRANGE range{};
+    Send(main, EM_EXGETSEL, 0, &range);
+    return range;
+}
+
+// The one colour of a range of the display; nothing when it has several.
+std::optional<COLORREF> ColourOf(MainWindow& main, size_t from, size_t to) {
+    CHARRANGE keep = Selection(main), range{static_cast<LONG>(from), static_cast<LONG>(to)};
+    Send(main, EM_EXSETSEL, 0, &range);
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    Send(main, EM_GETCHARFORMAT, SCF_SELECTION, &cf);
+    Send(main, EM_EXSETSEL, 0, &keep);
+    return cf.dwMask & CFM_COLOR ? std::optional(cf.crTextColor) : std::nullopt;
+}
+
+// Whether the line of the character at `pos` (by default the last one) is on screen.
+bool InView(MainWindow& main, std::optional<size_t> pos = {}) {
+    POINTL at{};
+    SendMessageW(main.Control(IDC_RICHTEXT), EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
+                 static_cast<LPARAM>(pos.value_or(DisplayLength(main) - 2)));
+    RECT client;
+    GetClientRect(main.Control(IDC_RICHTEXT), &client);
+    return at.y >= client.top && at.y < client.bottom;
+}
+
+LRESULT FirstVisible(MainWindow& main) {
+    return Send(main, EM_GETFIRSTVISIBLELINE);
+}
+
+std::wstring LineAt(MainWindow& main, LRESULT line) {
+    std::wstring text(4096, L'\0');
+    text[0] = static_cast<wchar_t>(text.size() - 1);  // the buffer's size, as the message wants
+    text.resize(static_cast<size_t>(Send(main, EM_GETLINE, WPARAM(line), text.data())));
+    return text;
+}
+
+// Scrolls to the top as a user does, by the scroll bar, the wheel or Page Up in turn, until
+// no older text comes in; the line at the top of the view stays there at every step.
+void ScrollToTheTop(MainWindow& main) {
+    for (int round = 0; round < 1000; ++round) {
+        if (round % 3 == 0) {
+            Send(main, WM_VSCROLL, SB_TOP);
+        } else {  // one line below the top, the caret on it, then one notch or one key
+            Send(main, EM_LINESCROLL, 0, 1 - FirstVisible(main));
+            const LRESULT at = Send(main, EM_LINEINDEX, WPARAM(FirstVisible(main)));
+            Send(main, EM_SETSEL, WPARAM(at), at);
+            if (round % 3 == 1) Send(main, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA));
+            if (round % 3 == 2) Send(main, WM_KEYDOWN, VK_PRIOR);
+        }
+        const size_t before = DisplayLength(main);
+        const std::wstring top = LineAt(main, 0);
+        if (!PumpUntil([&] { return DisplayLength(main) > before; }, 500)) return;
+        EXPECT_EQ(LineAt(main, FirstVisible(main)), top) << "the line read jumped";
+    }
+}
+
+// Whether `shown` is the end of `all` from a line start on, and at least `least` long.
+bool IsLatestWholeLines(const std::wstring& shown, const std::wstring& all, size_t least) {
+    const size_t n = shown.size();
+    return all.ends_with(shown) && (n == all.size() || all[all.size() - n - 1] == L'\r') &&
+           n >= std::min(least, all.size());
+}
+
+// Keys pressed as the keyboard presses them, with a modifier held when asked.
+void PressKey(BYTE key, BYTE modifier = 0, int pumpMs = 100) {
+    if (modifier) keybd_event(modifier, 0, 0, 0);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    if (modifier) keybd_event(modifier, 0, KEYEVENTF_KEYUP, 0);
+    Pump(pumpMs);
+}
+
+class FollowView : public ConfigTest {
+  protected:
+    // The log holding `start`, followed, its first pass over.
+    std::unique_ptr<MainWindow> Following(const std::string& start, UINT intervalMs = 50) {
+        WriteFileBytes(log, start);
+        auto main = StartFollowing(intervalMs);
+        main->OpenFile(log);
+        EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }));
+        return main;
+    }
+    // An empty log grown by `bytes`, read by a pass of many steps now under way; their text.
+    std::wstring StartLongPass(MainWindow& main, size_t bytes) {
+        WriteFileBytes(log, "");
+        main.OpenFile(log);
+        const std::string text = ManyLines("long", bytes);
+        WriteFileBytes(log, text, true);
+        EXPECT_TRUE(PumpOneUntil([&] { return Label1(main) == kReading; }));
+        return ExpectedDisplay(text);
+    }
+    // Text added from now on takes this colour; the text shown keeps its own.
+    void SetColour(MainWindow& main, const wchar_t* colour) {
+        main.display().strCurForeColor = colour;
+        main.ApplyDisplayState(false);
+    }
+    TempDir dir;
+    std::wstring log = dir.path(L"app.log");
+};
+class FollowControls : public FollowView {};
+
+// A writer splitting lines, CR LF and characters anywhere, and sharing only reading (insertions
+// are refused): after every pass the display is the file's text up to a whole character.
+TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) {
+    auto main = Following("", 20);
+    Writer writer({L"stress", log, L"20240607", L"5"});
+    SetWindowTextW(main->Control(IDC_TEXT1), L"inserted");
+    std::vector<std::pair<size_t, std::wstring>> passes;  // what was shown: length and end
+    while (writer.Running()) {
+        PumpOne();
+        const size_t n = DisplayLength(*main);
+        if (n > 0 && (passes.empty() || passes.back().first != n)) {
+            passes.emplace_back(n, DisplayTail(*main, 4));
+        }
+        if (passes.size() == 10 && ui.messages.empty()) {
+            Click(main->hwnd(), IDC_COMMAND5);
+            Click(main->hwnd(), IDC_COMMAND4);
+        }
+    }
+    EXPECT_EQ(writer.Wait(), 0) << "the writer was refused";
+    const std::wstring expected = ExpectedDisplay(ReadFileBytes(log));
+    EXPECT_GT(passes.size(), 20u) << "followed while it was written";
+    for (const auto& [n, end] : passes) {
+        ASSERT_EQ(end, expected.substr(n - end.size(), end.size())) << "shown after a pass: " << n;
+    }
+    PumpUntil([&] { return DisplayLength(*main) >= expected.size(); }, 10000);
+    EXPECT_TRUE(DisplayText(*main) == expected) << "the display is not the file's text";
+    EXPECT_EQ(expected.find(L"inserted"), std::wstring::npos);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const auto& m : ui.messages) EXPECT_EQ(m.text, L"ファイルに書き込めません。\n" + log);
+}
+
+// The end shown at once; scrolling up while stopped and a writer goes on takes older text in,
+// the view not jumping; after resuming the display holds the file, no line lost or doubled.
+TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
+    const std::string text = ManyLines("old", 300'000) + "last line\r\n";
+    WriteFileBytes(log, text);
+    auto main = StartFollowing();
+    main->OpenFile(log);
+    EXPECT_TRUE(DisplayText(*main).ends_with(L"\rlast line\r"));
+    EXPECT_LT(DisplayLength(*main), 100'000u) << "only the end is taken in at first";
+    EXPECT_TRUE(InView(*main));
+    Click(main->hwnd(), IDC_COMMAND3);
+    Send(*main, WM_VSCROLL, SB_TOP);
+    Pump(300);
+    EXPECT_EQ(DisplayText(*main), L"") << "cleared text came back";
+
+    main->OpenFile(log);
+    Click(main->hwnd(), IDC_COMMAND1);
+    Writer writer({L"stress", log, L"7", L"2"});
+    ScrollToTheTop(*main);
+    EXPECT_TRUE(DisplayText(*main) == ExpectedDisplay(text));
+    EXPECT_EQ(writer.Wait(), 0);
+    Click(main->hwnd(), IDC_COMMAND2);
+    EXPECT_TRUE(InView(*main)) << "resuming brings the end back";
+    const std::wstring all = ExpectedDisplay(ReadFileBytes(log));
+    EXPECT_TRUE(PumpUntil([&] { return DisplayLength(*main) == all.size(); }, 30000));
+    EXPECT_TRUE(DisplayText(*main) == all);
+}
+
+std::string NumberedLines(int from, int count) {
+    std::string text;
+    char line[1003];
+    for (int i = from; i < from + count; ++i) {
+        text += (std::snprintf(line, sizeof line, "line %06d%989s\r\n", i, ""), line);
+    }
+    return text;
+}
+
+// Older text comes in only as far as the bound allows; past it whole lines leave the top, the
+// rest keeping its colours, and the end stays in view.
+TEST_F(FollowView, BoundKeepsTheLatestWholeLinesInTheirColours) {
+    constexpr size_t kBound = LogView::kBound;
+    std::string file = NumberedLines(0, 200);
+    WriteFileBytes(log, file);
+    auto main = StartFollowing();
+    SetColour(*main, L"255");
+    main->OpenFile(log);
+    auto append = [&](int count, size_t least) {
+        const std::string text = NumberedLines(static_cast<int>(file.size() / 1002), count);
+        file += text;
+        WriteFileBytes(log, text, true);
+        const std::wstring last = ExpectedDisplay(text.substr(text.size() - 2004));
+        EXPECT_TRUE(PumpUntil([&] { return DisplayTail(*main, last.size()) == last; }, 60000));
+        EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }));
+        EXPECT_LE(DisplayLength(*main), kBound);
+        EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), ExpectedDisplay(file), least));
+        EXPECT_TRUE(InView(*main));
+        return DisplayLength(*main);
+    };
+    append(900, 0);
+    ScrollToTheTop(*main);
+    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), ExpectedDisplay(file), kBound - 5 * 1001));
+    // A few lines past the bound push as many out at the top, one by one.
+    size_t shown = append(20, kBound - 25 * 1001);
+    EXPECT_EQ(ColourOf(*main, 0, shown), RGB(255, 0, 0));
+    // Many lines at once: the display keeps its latest half, in both colours it had.
+    SetColour(*main, L"32768");
+    append(30, 0);
+    SetColour(*main, L"16711680");
+    shown = append(200, kBound / 2 - 1001);
+    const size_t blue = 200 * 1001, green = 30 * 1001;
+    EXPECT_EQ(ColourOf(*main, shown - blue, shown), RGB(0, 0, 255));
+    EXPECT_EQ(ColourOf(*main, shown - blue - green, shown - blue), RGB(0, 128, 0));
+    EXPECT_EQ(ColourOf(*main, 0, shown - blue - green), RGB(255, 0, 0));
+}
+
+// The buttons 読込中止 読込再開 クリア 時刻挿入 文章挿入, "1" for each one enabled.
+std::string Buttons(MainWindow& main) {
+    std::string states;
+    for (int i = 0; i < 5; ++i)
+        states += IsWindowEnabled(main.Control(IDC_COMMAND1 + i)) ? '1' : '0';
+    return states;
+}
+
+// A long pass gives way: stop ends it showing what it read, a key is served meanwhile, an open
+// abandons it (and, stopped, follows again), closing ends it.
+TEST_F(FollowControls, StopResumeClearOpenAndCloseWithAPassUnderWay) {
+    auto main = StartFollowing();
+    const std::wstring all = StartLongPass(*main, 990'000);
+    EXPECT_EQ(Buttons(*main), "10111");
+    Click(main->hwnd(), IDC_COMMAND1);
+    EXPECT_EQ(Buttons(*main), "01100");
+    Pump(300);
+    const std::wstring stopped = DisplayText(*main);
+    EXPECT_TRUE(all.starts_with(stopped) && stopped.size() < all.size()) << stopped.size();
+    Pump(200);
+    EXPECT_EQ(DisplayLength(*main), stopped.size()) << "read while stopped";
+    Click(main->hwnd(), IDC_COMMAND2);
+    EXPECT_EQ(Buttons(*main), "10111");
+    ASSERT_TRUE(PumpOneUntil([&] { return Label1(*main) == kReading; }));
+    HWND text1 = main->Control(IDC_TEXT1);
+    SetForegroundWindow(main->hwnd());
+    SetFocus(text1);
+    PressKey('Q', 0, 0);
+    EXPECT_TRUE(PumpOneUntil([&] { return !Text(text1).empty(); }));
+    EXPECT_EQ(Label1(*main), kReading) << "the key waited for the whole pass";
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == all; })) << "what it read is kept";
+
+    const std::wstring other = dir.path(L"other.log");
+    WriteFileBytes(other, "other\r\n");
+    StartLongPass(*main, 4u << 20);
+    main->OpenFile(other);
+    Pump(300);
+    EXPECT_EQ(DisplayText(*main), L"other\r") << "nothing of the earlier file after the open";
+    Click(main->hwnd(), IDC_COMMAND1);
+    main->OpenFile(other);
+    EXPECT_EQ(Buttons(*main), "10111");
+    WriteFileBytes(other, "more\r\n", true);
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"other\rmore\r"; }));
+
+    StartLongPass(*main, 2u << 20);
+    SendMessageW(main->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump(300);  // steps still queued find no window to work on
+    EXPECT_FALSE(main->exists());
+}
+
+// Locked by a writer that shares nothing: Label1 says so, no box; what it wrote comes after.
+TEST_F(FollowView, UnreadableFileIsReportedInLabel1) {
+    auto main = Following("before\r\n");
+    {
+        Click(main->hwnd(), IDC_COMMAND1);  // so that no pass has the file open as it is taken
+        Writer holder({L"hold", log, L"none", L"1.5", L"held"});
+        ASSERT_TRUE(PumpUntil([&] { return !OpenableForReading(log); }));
+        Click(main->hwnd(), IDC_COMMAND2);
+        EXPECT_TRUE(PumpUntil([&] { return Label1(*main) == kUnreadable; }));
+        EXPECT_EQ(holder.Wait(), 0);
+    }
+    EXPECT_TRUE(PumpUntil([&] {
+        return Label1(*main).empty() && DisplayText(*main) == ExpectedDisplay(ReadFileBytes(log));
+    }));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Ctrl+F searches up from the end, taking older text in; F3 and Shift+F3 go on either way; a
+// pass while the dialog is open leaves the match; Ctrl+A Ctrl+C copy.
+TEST_F(FollowView, FindTakesOlderTextInAndCopyTakesTheDisplay) {
+    std::string text;
+    char line[32];
+    for (int i = 0; i < 50'000; ++i) text += (std::snprintf(line, 32, "line %05d\r\n", i), line);
+    auto main = Following(text);
+    SetForegroundWindow(main->hwnd());
+    SetFocus(main->Control(IDC_RICHTEXT));
+    PressKey('F', VK_CONTROL);
+    HWND dialog = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (dialog = FindShownWindow(GetCurrentProcessId(), L"#32770")) != nullptr; }));
+    SetDlgItemTextW(dialog, 0x480, L"LINE 0000");  // the text box; case is not matched
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    EXPECT_EQ(Selection(*main).cpMin, 9 * 11) << "the nearest match above the end: line 9";
+    EXPECT_TRUE(InView(*main, Selection(*main).cpMin));
+    EXPECT_TRUE(DisplayText(*main) == ExpectedDisplay(text)) << "older text came in whole";
+
+    SetForegroundWindow(main->hwnd());
+    PressKey(VK_F3);
+    EXPECT_EQ(Selection(*main).cpMin, 8 * 11);
+    PressKey(VK_F3, VK_SHIFT);
+    EXPECT_EQ(Selection(*main).cpMin, 9 * 11);
+    WriteFileBytes(log, "appended \x93\xf1\x8d\x73\x96\xda\r\n", true);  // 二行目
+    ASSERT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"\rappended 二行目\r"); }));
+    EXPECT_EQ(Selection(*main).cpMin, 9 * 11) << "the pass left the match selected";
+    for (int i = 0; i < 9; ++i) PressKey(VK_F3);
+    EXPECT_EQ(Selection(*main).cpMin, 0);
+    PressKey(VK_F3);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, L"「LINE 0000」が見つかりません。");
+    EXPECT_EQ(Selection(*main).cpMin, 0);
+
+    // Once the dialog is closed, the next pass brings the end into view again.
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+    WriteFileBytes(log, "after\r\n", true);
+    ASSERT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"\rafter\r"); }));
+    EXPECT_EQ(static_cast<size_t>(Selection(*main).cpMin), DisplayLength(*main));
+    SetForegroundWindow(main->hwnd());
+    SetFocus(main->Control(IDC_RICHTEXT));
+    PressKey('A', VK_CONTROL);
+    PressKey('C', VK_CONTROL);
+    ASSERT_TRUE(OpenClipboard(main->hwnd()));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_TRUE(copied == std::wstring(text.begin(), text.end()) + L"appended 二行目\r\nafter\r\n");
+}
+
+// "時刻挿入" and "文章挿入" append in the log's encoding; a character it lacks writes nothing.
+TEST_F(FollowControls, InsertionsAppendInTheLogsEncodingOrNothing) {
+    const std::string sjisStart = "start \x8a\x4a\x8e\x6e\r\n";  // 開始
+    struct Row {
+        std::string start;  // the log before the insertion
+        int button;
+        std::wstring typed;
+        std::string appended;  // empty: nothing written
+        std::wstring added;    // to the display
+        const wchar_t* refusal;
+    } rows[] = {
+        {sjisStart, IDC_COMMAND5, L"### 作業開始 ###",
+         "### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n", L"### 作業開始 ###\r", nullptr},
+        {"start \xe9\x96\x8b\xe5\xa7\x8b\r\n", IDC_COMMAND5, L"日本語テスト",  // UTF-8
+         "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88\r\n",
+         L"日本語テスト\r", nullptr},
+        {std::string("\xff\xfe\x8b\x95\xcb\x59\r\0\n\0", 10), IDC_COMMAND5, L"日本語テスト",
+         std::string("\xe5\x65\x2c\x67\x9e\x8a\xc6\x30\xb9\x30\xc8\x30\r\0\n\0", 16),
+         L"日本語テスト\r", nullptr},  // UTF-16 LE
+        {sjisStart, IDC_COMMAND4, L"", "#2006-05-17 14:03:22#\r\n", L"#2006-05-17 14:03:22#\r",
+         nullptr},
+        {sjisStart, IDC_COMMAND5, L"ok \U0001F600", "", L"",
+         L"「\U0001F600」(U+1F600) はこのファイルの文字コード Shift_JIS では書き込めません。\n"
+         L"何も書き込みませんでした。"},
+    };
+    SetClock([] { return LocalTime{2006, 5, 17, 14, 3, 22}; });
+    auto main = StartFollowing();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Hex(row.start));
+        ui.messages.clear();
+        WriteFileBytes(log, row.start);
+        main->OpenFile(log);
+        const std::wstring shown = DisplayText(*main);
+        EXPECT_TRUE(shown.ends_with(L"開始\r"));
+        SetWindowTextW(main->Control(IDC_TEXT1), row.typed.c_str());
+        Click(main->hwnd(), row.button);
+        EXPECT_EQ(Hex(ReadFileBytes(log)), Hex(row.start + row.appended));
+        ASSERT_EQ(ui.messages.size(), row.refusal ? 1u : 0u);
+        EXPECT_EQ(row.refusal ? ui.messages[0].text : L"", row.refusal ? row.refusal : L"");
+        EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == shown + row.added; }));
+    }
+    SetClock({});
+}
+
+// The encoding menu reads the file again in the encoding chosen; a new open finds it anew.
+TEST_F(FollowControls, EncodingChosenFromTheMenuReadsTheFileAgain) {
+    const std::string utf8 = "\xe6\x97\xa5\xe6\x9c\xac\r\n";  // 日本
+    auto main = Following(utf8);
+    const std::pair<int, std::wstring> rows[] = {
+        {IDM_ENCODING_CODE_PAGE, ExpectedDisplay(utf8)},  // the same bytes read as Shift_JIS
+        {IDM_ENCODING_UTF16LE, L"\x97e6\xe6a5\xac9c\x0a0d"},
+        {IDM_ENCODING_UTF8, L"日本\r"},
+        {IDM_ENCODING_AUTO, L"日本\r"},  // by a new open
+    };
+    for (const auto& [item, shown] : rows) {
+        item == IDM_ENCODING_AUTO ? main->OpenFile(log) : ChooseMenu(main->hwnd(), item);
+        EXPECT_EQ(DisplayText(*main), shown) << item;
+        EXPECT_TRUE(GetMenuState(main->MenuBar(), item, MF_BYCOMMAND) & MF_CHECKED) << item;
+    }
+}
+
+// True when `upper` lies above `lower` among the top-level windows.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == upper || w == lower) return w == upper;
+    }
+    return false;
+}
+
+// Each string found acts once per pass (also in text before the end an open shows), raising
+// the window and playing the sound, each only when switched on.
+TEST_F(FollowControls, NoticesRaiseTheWindowAndSoundOncePerStringPerPass) {
+    WriteString(L"Notice String1", L"ERROR");
+    WriteString(L"Notice String3", L"警告");
+    WriteString(L"Wave FilePath", L"C:\\alert.wav");
+    HWND cover = CreateWindowExW(0, L"STATIC", L"cover", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
+    struct Row {
+        DWORD notice, raise, sound;
+    } rows[] = {{1, 0, 1}, {1, 1, 0}, {0, 1, 1}, {1, 1, 1}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.notice << row.raise << row.sound);
+        WriteDword(L"Notice", row.notice);
+        WriteDword(L"Notice Window Pos", row.raise);
+        WriteDword(L"Play Wave", row.sound);
+        ui.sounds.clear();
+        auto main = Following("old \x8c\x78\x8d\x90\r\n" + ManyLines("padding", 100'000));
+        const size_t sounds = row.notice && row.sound ? 1 : 0;
+        EXPECT_EQ(ui.sounds.size(), sounds) << "the string in the text before the end shown";
+        auto raisedBy = [&](const std::string& bytes) {
+            SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            WriteFileBytes(log, bytes, true);
+            const std::wstring end = ExpectedDisplay(bytes);
+            EXPECT_TRUE(PumpUntil([&] { return DisplayTail(*main, end.size()) == end; }));
+            Pump(100);
+            return Above(main->hwnd(), cover);
+        };
+        EXPECT_EQ(raisedBy("ERROR one\r\nERROR two\r\n\x8c\x78\x8d\x90 three\r\nERROR four\r\n"),
+                  row.notice && row.raise);
+        EXPECT_EQ(ui.sounds.size(), 3 * sounds) << "two strings found";
+        EXPECT_FALSE(raisedBy("no string here\r\n")) << "a pass without a string";
+        EXPECT_EQ(ui.sounds.size(), 3 * sounds);
+    }
+    DestroyWindow(cover);
+}
+
+}  // namespace
+}  // namespace zr::test
