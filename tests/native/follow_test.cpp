@@ -54,16 +54,8 @@ std::optional<std::string> CodePageBytes(std::wstring_view text) {
 #endif
 const CodePage kCp{IsShiftJisLeadByte, CodePageText};
 
-// Code-page bytes as the display shows them: each line decoded alone, each line end a CR.
-std::wstring Cp(std::string_view bytes) {
-    std::wstring out;
-    for (size_t start = 0, i = 0; i <= bytes.size(); ++i) {
-        if (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n') continue;
-        out += CodePageText(bytes.substr(start, i - start)) + (i < bytes.size() ? L"\r" : L"");
-        if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    return out;
+std::wstring Cp(std::string_view bytes) {  // code-page bytes as the display shows them
+    return Displayed(bytes, CodePageText);
 }
 
 std::string Utf16(std::u16string_view text, bool littleEndian) {  // on a little-endian machine
@@ -126,10 +118,23 @@ class Follow : public ::testing::Test {
             if (!r.more || text.size() > kDefaultStepBytes) return text;
         }
     }
-    uint64_t SizeOf(const std::wstring& path) {  // of the open file, never from the folder
-        OpenError err = OpenError::None;
-        auto file = files_->OpenForRead(path, err);
-        return file ? file->Size().value_or(0) : 0;
+    // Runs "append X =<bytes>", "truncate X <size>" and "rename X Y" joined by " + ", where X and
+    // Y are files of the test's folder, each straight to the file; false when one failed.
+    bool Apply(const std::string& ops) {
+        bool ok = true;
+        for (size_t at = 0, end; at < ops.size(); at = end + 3) {
+            end = std::min(ops.find(" + ", at), ops.size());
+            const std::string op = ops.substr(at, end - at);
+            const size_t arg = op.find(' ') + 3;  // after the file's letter
+            const std::wstring file = dir_.path(std::wstring(1, op[arg - 2]));
+            if (op.starts_with("append")) ok = ok && WriteFileBytes(file, op.substr(arg + 1), true);
+            if (op.starts_with("truncate"))
+                ok = ok && ResizeFile(file, std::stoull(op.substr(arg)));
+            if (op.starts_with("rename")) {
+                std::filesystem::rename(file, dir_.path(std::wstring(1, op[arg])));  // or throws
+            }
+        }
+        return ok;
     }
 
     TempDir dir_;
@@ -137,8 +142,8 @@ class Follow : public ::testing::Test {
     std::unique_ptr<FileSource> files_ = SystemFiles();
 };
 
-// One writer process writes each row's pieces into a file of its own; each piece is read by a
-// pass of the file's follower (a second pass must find nothing) before the next is written.
+// Each row's pieces are appended to a file of its own, empty at the open, one write each; each
+// piece is read by a pass of the file's follower (a second pass must find nothing).
 TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
     // The pieces; the text of each pass, or of them all when only one is given; the encoding.
     std::vector<std::tuple<std::vector<std::string>, std::vector<std::wstring>, Enc>> rows = {
@@ -159,35 +164,27 @@ TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
                 std::get<0>(rows.back()).push_back(bytes.substr(at, n));
         }
     }
-    const std::wstring ack = dir_.path(L"ack");
-    std::vector<std::wstring> args;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        args.insert(args.end(), {L"+", L"pieces", dir_.path(std::to_wstring(r)), ack});
-        for (const std::string& piece : std::get<0>(rows[r])) args.push_back(Hex(piece));
-    }
-    WriterProcess writer({args.begin() + 1, args.end()});
     for (size_t r = 0; r < rows.size(); ++r) {
         SCOPED_TRACE("row " + std::to_string(r));
         const auto& [pieces, expected, found] = rows[r];
+        const std::wstring path = dir_.path(std::to_wstring(r));
+        WriteFileBytes(path, "");
         Follower follower(*files_, kCp);
-        follower.Start(dir_.path(std::to_wstring(r)));
+        follower.Start(path);
         std::vector<std::wstring> passes;
         std::wstring all;
-        for (uint64_t end = 0; const std::string& piece : pieces) {
-            for (end += piece.size(); SizeOf(dir_.path(std::to_wstring(r))) != end;)
-                ASSERT_TRUE(writer.Running());
+        for (const std::string& piece : pieces) {
+            ASSERT_TRUE(WriteFileBytes(path, piece, true));
             all += passes.emplace_back(Pass(follower));
             EXPECT_EQ(Pass(follower), L"");
             EXPECT_FALSE(!all.empty() && all.back() >= 0xD800 && all.back() < 0xDC00) << "half";
-            WriteFileBytes(ack, "a", true);
         }
         EXPECT_EQ(expected.size() == 1 ? std::vector{all} : passes, expected);
         EXPECT_EQ(follower.Encoding(), found);
     }
-    EXPECT_EQ(writer.Wait(), 0);
 }
 
-// Writer operations on files L, N and R ("=" takes the rest as bytes), then a pass of L's
+// Operations on files L, N and R ("=" takes the rest as bytes), then a pass of L's
 // follower: its text ("!gone": no file), restart and encoding. A tail limit starts a row: a new
 // file, and a follower whose first pass and restarts read no more than that.
 TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
@@ -244,17 +241,11 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
             std::filesystem::remove(std::filesystem::path(log_));
             follower.emplace(*files_, kCp, step.tail).Start(log_);
         }
-        std::vector<std::wstring> args;
-        for (size_t at = 0, end; at < step.ops.size() && step.ops != "!start"; at = end + 1) {
-            end = std::min(step.ops.find(step.ops[at] == '=' ? " + " : " ", at), step.ops.size());
-            const std::string word = step.ops.substr(at, end - at);
-            const std::wstring wide(word.begin(), word.end());
-            args.push_back(isupper(word[0]) ? dir_.path(wide)
-                           : word[0] == '=' ? Hex(word.substr(1))
-                                            : wide);
+        if (step.ops == "!start") {
+            follower->Start(log_);
+        } else {
+            ASSERT_TRUE(Apply(step.ops));
         }
-        if (step.ops == "!start") follower->Start(log_);
-        ASSERT_TRUE(args.empty() || WriterProcess(args).Wait() == 0);
         bool restarted = false;
         EXPECT_EQ(Pass(*follower, &restarted), step.shown);
         EXPECT_EQ(restarted, step.restarted);
@@ -262,8 +253,6 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
     }
 }
 
-// A hostile writer that splits lines, CR LF and characters anywhere and denies others writing:
-// after each pass the text is that of the bytes read (but a held lead byte), then the file's.
 // The display shows the end of a log first and takes older text in as the user scrolls up:
 // in every encoding, whatever the first part and the blocks, the blocks read backwards and
 // the first pass join into the file's text, line ends and characters split between them too.
@@ -287,31 +276,6 @@ TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
             }
         }
     }
-}
-
-TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
-    Follower follower(*files_, kCp);
-    follower.Start(log_, UINT64_MAX, Enc::CodePage);  // random characters may pass for UTF-8
-    std::wstring display;
-    int passes = 0;
-    WriterProcess writer({L"stress", log_, L"20240601", L"3"});
-    for (bool running = true; running; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
-        running = writer.Running();
-        for (bool more = true; more;) {
-            const PassResult r = follower.Step(4096);  // so that passes end inside a write
-            ASSERT_TRUE(r.status == PassStatus::Ok ||
-                        (r.error == OpenError::NotFound && display.empty()));
-            passes += !r.text.empty();
-            display += r.text;
-            more = r.more;
-        }
-        const std::string read = ReadFileBytes(log_).substr(0, follower.Position());
-        ASSERT_TRUE(display == Cp(read) || display == Cp(read.substr(0, read.size() - 1)))
-            << read.size();
-    }
-    ASSERT_EQ(writer.Wait(), 0);
-    EXPECT_GE(passes, 20) << "the follower should have read while the writer wrote";
-    EXPECT_TRUE(display == Cp(ReadFileBytes(log_))) << "the followed text differs from the file";
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ class FollowControls : public FollowView {};
 // are refused): after every pass the display is the file's text up to a whole character.
 TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) {
     auto main = Following("", 20);
-    Writer writer({L"stress", log, L"20240607", L"5"});
+    WriterProcess writer({L"stress", log, L"20240607", L"5"});
     SetWindowTextW(main->Control(IDC_TEXT1), L"inserted");
     std::vector<std::pair<size_t, std::wstring>> passes;  // what was shown: length and end
     while (writer.Running()) {
@@ -170,7 +170,7 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
 
     main->OpenFile(log);
     Click(main->hwnd(), IDC_COMMAND1);
-    Writer writer({L"stress", log, L"7", L"2"});
+    WriterProcess writer({L"stress", log, L"7", L"2"});
     ScrollToTheTop(*main);
     EXPECT_TRUE(DisplayText(*main) == ExpectedDisplay(text));
     EXPECT_EQ(writer.Wait(), 0);
@@ -282,8 +282,8 @@ TEST_F(FollowView, UnreadableFileIsReportedInLabel1) {
     auto main = Following("before\r\n");
     {
         Click(main->hwnd(), IDC_COMMAND1);  // so that no pass has the file open as it is taken
-        Writer holder({L"hold", log, L"none", L"1.5", L"held"});
-        ASSERT_TRUE(PumpUntil([&] { return !OpenableForReading(log); }));
+        WriterProcess holder({L"hold", log, L"1.5", L"held"});
+        ASSERT_TRUE(PumpUntil([&] { return ReadFileBytes(log).empty(); })) << "not held";
         Click(main->hwnd(), IDC_COMMAND2);
         EXPECT_TRUE(PumpUntil([&] { return Label1(*main) == kUnreadable; }));
         EXPECT_EQ(holder.Wait(), 0);

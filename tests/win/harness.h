@@ -6,17 +6,18 @@
 #include <windows.h>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "../shared/test_files.h"
+#include "common/codepage_win.h"
 #include "common/ui_seam_win.h"
 #include "mainwindow/main_window_win.h"
-#include "../shared/test_files.h"
 
 namespace zr::test {
 
@@ -24,71 +25,72 @@ namespace zr::test {
 void Pump(int milliseconds = 0);
 // Pumps until `done` holds or the time runs out; returns whether it held.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// Dispatches one message, or waits a little when there is none: for tests that look at the
+// window between the steps of a pass.
+void PumpOne();
+bool PumpOneUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
-// Empties the program's registry key: the next start is a first run.
+// Values of the program's registry key; ClearConfig empties it: the next start is a first run.
 void ClearConfig();
 void WriteDword(const wchar_t* name, DWORD value);
 void WriteString(const wchar_t* name, const std::wstring& value);
 std::optional<DWORD> ReadDword(const wchar_t* name);
 std::optional<std::wstring> ReadString(const wchar_t* name);
-bool ValueExists(const wchar_t* name);
 
 void Click(HWND parent, int id);       // a button click, as the button sends it
 void ChooseMenu(HWND window, int id);  // a menu choice
 std::wstring Text(HWND window);
-std::wstring MenuCaption(HMENU menu, int id);
-bool MenuGrayed(HMENU menu, int id);
 bool IsTopMost(HWND window);
+RECT WindowRect(HWND window);
+// Puts a window's top-left corner at x, y (screen pixels) and lets the program react.
+void MoveWindowTo(HWND window, int x, int y);
+// A double-click at a point of the screen through the system's input queue, as the mouse
+// gives it: it reaches the window there only if that window takes input.
+void SystemDoubleClick(POINT screen);
+std::vector<std::wstring> ListItems(HWND list);
+// A double-click on an item, sent as mouse messages to the list itself.
+void DoubleClickItem(HWND list, int index);
+
+// A visible top-level window of the process with this class (and caption, when given).
+HWND FindShownWindow(DWORD pid, const wchar_t* className, const wchar_t* caption = nullptr);
 
 // Answers the program's modal prompts and records what they asked.
-class ScriptedUi : public UiSeam {
-  public:
+struct ScriptedUi : UiSeam {
     struct Shown {
-        std::wstring text, caption;
+        std::wstring text;
         UINT flags;
-        HWND owner;
     };
     ScriptedUi() { SetUi(this); }
     ~ScriptedUi() override { SetUi(nullptr); }
+    int Message(HWND, const std::wstring& text, const std::wstring&, UINT flags) override {
+        messages.push_back({text, flags});
+        return IDOK;
+    }
+    std::wstring OpenFileDialog(HWND owner, const std::wstring&) override {
+        openOwners.push_back(owner);
+        if (openAnswers.empty()) return L"";
+        const std::wstring answer = openAnswers.front();
+        openAnswers.erase(openAnswers.begin());
+        return answer;
+    }
+    bool FontDialog(HWND, FontChoice& font) override {
+        if (fontAnswer) font = *fontAnswer;
+        return fontAnswer.has_value();
+    }
+    std::optional<COLORREF> ColorDialog(HWND, COLORREF initial) override {
+        colorInitials.push_back(initial);
+        return colorAnswer;
+    }
+    void PlayWave(const std::wstring& path) override { sounds.push_back(path); }
 
-    int Message(HWND owner, const std::wstring& text, const std::wstring& caption,
-                UINT flags) override;
-    std::wstring OpenFileDialog(HWND owner, const std::wstring& pattern) override;
-    bool FontDialog(HWND, FontChoice& font) override;
-    std::optional<COLORREF> ColorDialog(HWND, COLORREF initial) override;
-    void PlayWave(const std::wstring& path) override;
-
-    std::vector<Shown> messages;
-    int messageAnswer = IDOK;
+    std::vector<Shown> messages;            // each answered with OK
     std::vector<std::wstring> openAnswers;  // taken in order; "" is a cancel
-    std::vector<std::wstring> openPatterns;
     std::vector<HWND> openOwners;
     std::optional<FontChoice> fontAnswer;  // nothing: cancel
     std::optional<COLORREF> colorAnswer;   // nothing: cancel
     std::vector<COLORREF> colorInitials;
     std::vector<std::wstring> sounds;
 };
-
-// The program's main window, created as the program creates it, on a clean registry unless
-// the test wrote values first.
-std::unique_ptr<MainWindow> StartMain(int show = SW_SHOWNORMAL);
-
-// Waits on its own thread for a top-level dialog of this process with the given caption and
-// runs `act` on it: the real common dialogs run their own modal loop on the test's thread.
-class DialogWatcher {
-  public:
-    DialogWatcher(std::wstring caption, std::function<void(HWND)> act, int timeoutMs = 15000);
-    ~DialogWatcher();
-    bool Found() const { return found_.load(); }
-
-  private:
-    std::atomic<bool> found_{false};
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
-// Types a path into the name box of a real open dialog and presses its OK button.
-void AnswerOpenDialog(HWND dialog, const std::wstring& path);
 
 // A window test on a clean registry, before and after, with every prompt answered by the seam.
 class ConfigTest : public ::testing::Test {
@@ -98,83 +100,55 @@ class ConfigTest : public ::testing::Test {
     ScriptedUi ui;
 };
 
-RECT WindowRect(HWND window);
-// Puts a window's top-left corner at x, y (screen pixels) and lets the program react.
-void MoveWindowTo(HWND window, int x, int y);
-// Enter pressed on a control of `window`, as the program's message loop hands every key to
-// the dialog keys first; whether the key was taken.
-bool PressEnter(HWND window, HWND control);
-// A double-click at a point of the screen through the system's input queue, as the mouse
-// gives it: it reaches the window there only if that window takes input.
-void SystemDoubleClick(POINT screen);
-// The text of a system message box.
-std::wstring MessageBoxText(HWND box);
-
-// --- The log display and following -------------------------------------------------------
-// The display's own text: every paragraph end is a lone "\r".
-std::wstring DisplayText(MainWindow& main);
-size_t DisplayLength(MainWindow& main);
-// The display's last n characters (fewer when it holds fewer), read without copying it all.
-std::wstring DisplayTail(MainWindow& main, size_t n);
-// A file's text as the display must hold it: CR LF, CR and LF each end a line (shown as
-// "\r"), each line decoded from the system code page.
-std::wstring ExpectedDisplay(const std::string& fileBytes);
-std::wstring Label1(MainWindow& main);
-// Whether another program could open the file for reading right now, sharing everything.
-bool OpenableForReading(const std::wstring& path);
-
-// Dispatches one message, or waits a little when there is none; for tests that look at the
-// window between the steps of a pass.
-void PumpOne();
-bool PumpOneUntil(const std::function<bool()>& done, int timeoutMs = 10000);
-
-// Starts the main window with a short read interval, so that tests do not wait long.
-std::unique_ptr<MainWindow> StartFollowing(UINT intervalMs = 50);
-
-// A program built beside the tests (zororuv.exe, log_writer.exe).
-std::wstring BesideTests(const wchar_t* name);
-// The log writer while a window test waits for it: the wait serves this thread's messages.
-class Writer : public WriterProcess {
+// Waits on its own thread for a dialog of this process with the given caption and runs `act`
+// on it: the real common dialogs run their own modal loop on the test's thread.
+class DialogWatcher {
   public:
-    using WriterProcess::WriterProcess;
-    int Wait() {
-        return WriterProcess::Wait([] { Pump(5); });
-    }
-};
-// Runs the log writer to its end; true when every operation succeeded.
-bool RunWriter(const std::vector<std::wstring>& args);
-
-// A file of many numbered lines, large enough to take several steps of a pass.
-std::string ManyLines(const char* prefix, size_t bytes);
-
-// --- Side windows and lists -------------------------------------------------------------
-std::vector<std::wstring> ListItems(HWND list);
-std::wstring ComboSelection(HWND combo);
-int IndexOf(HWND list, const std::wstring& text);  // -1 when not there
-// A double-click on an item, sent as mouse messages to the list itself.
-void DoubleClickItem(HWND list, int index);
-// A click on a check box or button, as the mouse gives it (the box ticks itself).
-void MouseClick(HWND button);
-// The style bit, so that a control of a hidden window still counts as shown.
-bool HasVisibleStyle(HWND control);
-
-struct TwipsBox {
-    int left, top, width, height;
-};
-TwipsBox OuterTwips(HWND window, int dpi);
-
-int CountOwnWindows(const wchar_t* className);
-// A visible top-level window of the given class and process, or null.
-HWND FindShownWindow(DWORD pid, const wchar_t* className);
-
-// Sets the process's current folder for the life of the object.
-class CurrentFolder {
-  public:
-    explicit CurrentFolder(const std::wstring& folder);
-    ~CurrentFolder();
+    DialogWatcher(std::wstring caption, std::function<void(HWND)> act, int timeoutMs = 15000);
+    ~DialogWatcher();
+    bool Found() const { return found_.load(); }
 
   private:
-    std::wstring previous_;
+    std::atomic<bool> found_{false}, stop_{false};
+    std::thread thread_;
+};
+
+// The program's main window, created as the program creates it, on the registry as it stands.
+std::unique_ptr<MainWindow> StartMain(int show = SW_SHOWNORMAL);
+// The same with a short read interval, so that tests do not wait long.
+std::unique_ptr<MainWindow> StartFollowing(UINT intervalMs = 50);
+
+// --- The log display and following -------------------------------------------------------
+// The display's last n characters (all by default); every paragraph end is a lone "\r".
+std::wstring DisplayTail(MainWindow& main, size_t n);
+inline std::wstring DisplayText(MainWindow& main) {
+    return DisplayTail(main, SIZE_MAX);
+}
+size_t DisplayLength(MainWindow& main);
+// A file's text as the display must hold it, each line decoded from the system code page.
+inline std::wstring ExpectedDisplay(std::string_view bytes) {
+    return Displayed(bytes, FromAnsi);
+}
+inline std::wstring Label1(MainWindow& main) {
+    return Text(main.Control(IDC_LABEL1));
+}
+// A file of many numbered lines, large enough to take several steps of a pass.
+std::string ManyLines(const char* prefix, size_t bytes);
+// A program built beside the tests: the program itself, the log writer (log_writer.cpp).
+std::wstring Beside(const wchar_t* name);
+// The log writer, a second process that writes logs as real programs do, running with these
+// arguments; waited for at the end of its scope.
+class WriterProcess {
+  public:
+    explicit WriterProcess(const std::vector<std::wstring>& args);
+    bool Running() const {
+        return exit_.wait_for(std::chrono::seconds(0)) == std::future_status::timeout;
+    }
+    // 0 when every write succeeded, -1 when it did not start or end normally.
+    int Wait() const { return exit_.get(); }
+
+  private:
+    std::shared_future<int> exit_;
 };
 
 }  // namespace zr::test

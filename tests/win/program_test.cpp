@@ -1,13 +1,13 @@
 // Files reaching the program (command line, real open dialog, drops) and a second instance.
-#include <gtest/gtest.h>
+#include "harness.h"
 
+#include <dlgs.h>
 #include <shlobj.h>
 
 #include <cstring>
 
 #include "bookmarks/bookmark_window_win.h"
 #include "common/handles_win.h"
-#include "harness.h"
 
 namespace zr::test {
 namespace {
@@ -25,7 +25,7 @@ class Program : public ConfigTest {
     // Starts zororuv.exe with `args` in the test's folder; its main window once shown.
     HWND Start(const std::wstring& args) {
         WriteDword(L"Read Interval", 50);
-        const std::wstring exe = BesideTests(L"zororuv.exe");
+        const std::wstring exe = Beside(L"zororuv.exe");
         std::wstring cmd = L"\"" + exe + L"\" " + args;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -72,7 +72,7 @@ TEST_F(Program, MissingFileOnItsCommandLineIsReportedAndNothingIsFollowed) {
     HWND box = nullptr;
     ASSERT_TRUE(
         PumpUntil([&] { return (box = FindShownWindow(pid_, L"#32770")) != nullptr; }, 15000));
-    EXPECT_EQ(MessageBoxText(box), L"ファイルが見つかりません。\n" + missing);
+    EXPECT_EQ(Text(GetDlgItem(box, 0xFFFF)), L"ファイルが見つかりません。\n" + missing);
     SendMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box) && main_; }, 15000));
     for (int i = 0; i < 5; ++i) {
@@ -86,7 +86,10 @@ TEST_F(Program, RealOpenDialogOpensTheTypedPath) {
     WriteFileBytes(path, "dialog line\r\n");
     auto main = StartFollowing();
     SetUi(nullptr);  // the real dialogs
-    DialogWatcher watcher(L"ファイルを開く", [&](HWND dlg) { AnswerOpenDialog(dlg, path); });
+    DialogWatcher watcher(L"ファイルを開く", [&](HWND dialog) {
+        SetDlgItemTextW(dialog, cmb13, path.c_str());  // the name box
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
     ChooseMenu(main->hwnd(), IDM_OPEN);
     EXPECT_TRUE(watcher.Found());
     EXPECT_EQ(Text(main->hwnd()), L"実行ログ.txt");
@@ -132,7 +135,7 @@ TEST_F(Program, DropOpensOnTheMainWindowAddsToTheBookmarksAndRefusesAFolder) {
 // "追加起動": another instance one caption height lower and to the right.
 TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
     auto main = StartFollowing();
-    main->SetSecondInstanceProgram(BesideTests(L"zororuv.exe"));
+    main->SetSecondInstanceProgram(Beside(L"zororuv.exe"));
     MoveWindowTo(main->hwnd(), 100, 80);
     ChooseMenu(main->hwnd(), IDM_BOOT);
     HWND other = nullptr;  // the new window is brought to the top
