@@ -18,7 +18,11 @@ namespace {
 // A file open for appending, created when missing, that every write goes straight through.
 class Out {
   public:
-    Out(const std::wstring& path, int share) : f_(_wfsopen(path.c_str(), L"ab", share)) {}
+    // Another program may have the file open for a moment: what this share denies waits.
+    Out(const std::wstring& path, int share) {
+        for (int i = 0; !(f_ = _wfsopen(path.c_str(), L"ab", share)) && i < 400; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     ~Out() {
         if (f_) std::fclose(f_);
     }
@@ -27,7 +31,7 @@ class Out {
     }
 
   private:
-    FILE* f_;
+    FILE* f_ = nullptr;
 };
 
 using Clock = std::chrono::steady_clock;
