@@ -278,5 +278,39 @@ TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
     }
 }
 
+// A hostile writer on a thread of its own splits lines, CR LF and characters anywhere: after
+// each pass the text is that of the bytes read (but a held lead byte), at the end the file's.
+TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
+    Follower follower(*files_, kCp);
+    follower.Start(log_, UINT64_MAX, Enc::CodePage);  // random characters may pass for UTF-8
+    std::atomic<bool> writing = true, wrote = false;
+    std::jthread writer([&] {
+        std::ofstream out(std::filesystem::path(log_), std::ios::binary | std::ios::app);
+        wrote = WriteHostile(20240601, 3, [&](const std::string& b) {
+            return out.write(b.data(), std::streamsize(b.size())).flush().good();
+        });
+        writing = false;
+    });
+    std::wstring display;
+    int passes = 0;
+    for (bool running = true; running; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        running = writing;
+        for (bool more = true; more;) {
+            const PassResult r = follower.Step(4096);  // so that passes end inside a write
+            ASSERT_TRUE(r.status == PassStatus::Ok ||
+                        (r.error == OpenError::NotFound && display.empty()));
+            passes += !r.text.empty();
+            display += r.text;
+            more = r.more;
+        }
+        const std::string read = ReadFileBytes(log_).substr(0, follower.Position());
+        ASSERT_TRUE(display == Cp(read) || display == Cp(read.substr(0, read.size() - 1)))
+            << read.size();
+    }
+    EXPECT_TRUE(wrote);
+    EXPECT_GE(passes, 20) << "the follower should have read while the writer wrote";
+    EXPECT_TRUE(display == Cp(ReadFileBytes(log_))) << "the followed text differs from the file";
+}
+
 }  // namespace
 }  // namespace zr

@@ -4,9 +4,12 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+#include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -78,6 +81,38 @@ inline bool ResizeFile(const std::wstring& path, uint64_t size) {
 #else
     return truncate(std::filesystem::path(path).c_str(), static_cast<off_t>(size)) == 0;
 #endif
+}
+
+// A hostile writer for `seconds`: lines of any length, the three line ends, double-byte
+// characters and NUL bytes, handed to `put` in pieces that end anywhere (between CR and LF,
+// inside a character); whole characters at the end, so that the last line shows in full.
+// False when `put` failed.
+template <class Put>
+bool WriteHostile(uint64_t seed, double seconds, Put put) {
+    std::mt19937_64 rng(seed);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const std::string ends[] = {"\r\n", "\n", "\r", std::string(1, '\0')};
+    std::string pending;
+    for (const auto until =
+             std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+         std::chrono::steady_clock::now() < until;) {
+        while (pending.size() < 1024) {
+            const int kind = pick(0, 99);
+            if (kind < 70) {
+                pending += static_cast<char>(pick(0x20, 0x7E));
+            } else if (kind < 82) {  // a lead byte, and a trail byte of either range
+                pending += static_cast<char>(pick(0, 1) ? pick(0x81, 0x9F) : pick(0xE0, 0xEF));
+                pending += static_cast<char>(pick(0, 1) ? pick(0x40, 0x7E) : pick(0x80, 0xFC));
+            } else {
+                pending += ends[kind < 98 ? kind % 3 : 3];
+            }
+        }
+        const size_t n = static_cast<size_t>(pick(1, 300));
+        if (!put(pending.substr(0, n))) return false;
+        pending.erase(0, n);
+        std::this_thread::sleep_for(std::chrono::microseconds(pick(0, 3000)));
+    }
+    return put(pending);
 }
 
 inline std::wstring Hex(std::string_view bytes) {  // bytes as the log writer takes them

@@ -93,9 +93,9 @@ void ChooseMenu(HWND window, int id) {
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
-std::wstring Text(HWND window) {
-    std::wstring text(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(size_t(GetWindowTextW(window, text.data(), int(text.size()))));
+std::wstring Text(HWND window) {  // by message, which also reaches another process's controls
+    std::wstring text(size_t(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(size_t(SendMessageW(window, WM_GETTEXT, text.size(), LPARAM(text.data()))));
     return text;
 }
 
@@ -169,9 +169,9 @@ HWND FindShownWindow(DWORD pid, const wchar_t* className, const wchar_t* caption
     return search.found;
 }
 
-DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act, int timeoutMs)
-    : thread_([this, caption = std::move(caption), act = std::move(act), timeoutMs] {
-          for (int waited = 0; !stop_ && waited < timeoutMs; waited += 50) {
+DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act)
+    : thread_([this, caption = std::move(caption), act = std::move(act)](std::stop_token stop) {
+          for (int waited = 0; !stop.stop_requested() && waited < 15000; waited += 50) {
               if (HWND dialog =
                       FindShownWindow(GetCurrentProcessId(), L"#32770", caption.c_str())) {
                   Sleep(300);  // let the dialog finish its own initialisation first
@@ -181,11 +181,6 @@ DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act
               Sleep(50);
           }
       }) {}
-
-DialogWatcher::~DialogWatcher() {
-    stop_ = true;
-    thread_.join();
-}
 
 std::unique_ptr<MainWindow> StartMain(int show) {
     auto main = std::make_unique<MainWindow>();

@@ -104,13 +104,12 @@ class ConfigTest : public ::testing::Test {
 // on it: the real common dialogs run their own modal loop on the test's thread.
 class DialogWatcher {
   public:
-    DialogWatcher(std::wstring caption, std::function<void(HWND)> act, int timeoutMs = 15000);
-    ~DialogWatcher();
+    DialogWatcher(std::wstring caption, std::function<void(HWND)> act);
     bool Found() const { return found_.load(); }
 
   private:
-    std::atomic<bool> found_{false}, stop_{false};
-    std::thread thread_;
+    std::atomic<bool> found_{false};
+    std::jthread thread_;
 };
 
 // The program's main window, created as the program creates it, on the registry as it stands.
@@ -118,7 +117,6 @@ std::unique_ptr<MainWindow> StartMain(int show = SW_SHOWNORMAL);
 // The same with a short read interval, so that tests do not wait long.
 std::unique_ptr<MainWindow> StartFollowing(UINT intervalMs = 50);
 
-// --- The log display and following -------------------------------------------------------
 // The display's last n characters (all by default); every paragraph end is a lone "\r".
 std::wstring DisplayTail(MainWindow& main, size_t n);
 inline std::wstring DisplayText(MainWindow& main) {

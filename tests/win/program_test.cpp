@@ -2,6 +2,7 @@
 #include "harness.h"
 
 #include <dlgs.h>
+#include <process.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -25,25 +26,18 @@ class Program : public ConfigTest {
     // Starts zororuv.exe with `args` in the test's folder; its main window once shown.
     HWND Start(const std::wstring& args) {
         WriteDword(L"Read Interval", 50);
-        const std::wstring exe = Beside(L"zororuv.exe");
-        std::wstring cmd = L"\"" + exe + L"\" " + args;
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi{};
-        CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       dir.dir().c_str(), &si, &pi);
-        CloseHandle(pi.hThread);
-        process_.reset(pi.hProcess);
-        pid_ = pi.dwProcessId;
+        const std::wstring exe = Beside(L"zororuv.exe"), line = L'"' + exe + L"\" " + args;
+        SetCurrentDirectoryW(dir.dir().c_str());  // which the program starts in
+        process_.reset(HANDLE(_wspawnl(_P_NOWAIT, exe.c_str(), line.c_str(), nullptr)));
+        SetCurrentDirectoryW(L"C:\\");
+        pid_ = GetProcessId(process_.get());
         PumpUntil([&] { return (main_ = FindShownWindow(pid_, L"ZororuvMain")) != nullptr; },
                   15000);
         return main_;
     }
     // The display's text, asked for by message as another process must.
     std::wstring Shown() {
-        std::wstring text(256, L'\0');
-        text.resize(static_cast<size_t>(SendDlgItemMessageW(
-            main_, IDC_RICHTEXT, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text.data()))));
+        std::wstring text = Text(GetDlgItem(main_, IDC_RICHTEXT));
         std::erase(text, L'\n');
         return text;
     }
