@@ -40,7 +40,7 @@ stage native
 stage i686 mingw-i686
 # The 64-bit build: the portable tests run, and its package (below) builds and starts the
 # program; nothing else of it is built.
-targets="core_tests" stage x86_64 mingw-x86_64 -R 'wine_prefix|core_tests'
+targets="core_tests log_writer" stage x86_64 mingw-x86_64 -R 'wine_prefix|core_tests'
 
 # check_package NAME SUFFIX: the tree's package holds exactly the program, the README and
 # the usage text, and the program in it, unpacked into a fresh folder, shows its main window

@@ -142,8 +142,8 @@ class Follow : public ::testing::Test {
     std::unique_ptr<FileSource> files_ = SystemFiles();
 };
 
-// Each row's pieces are appended to a file of its own, empty at the open, one write each; each
-// piece is read by a pass of the file's follower (a second pass must find nothing).
+// Each row's pieces are appended to a file of its own, empty at the open, by a second process
+// in one write each; each is read by a pass of the file's follower (a second finds nothing).
 TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
     // The pieces; the text of each pass, or of them all when only one is given; the encoding.
     std::vector<std::tuple<std::vector<std::string>, std::vector<std::wstring>, Enc>> rows = {
@@ -174,7 +174,7 @@ TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
         std::vector<std::wstring> passes;
         std::wstring all;
         for (const std::string& piece : pieces) {
-            ASSERT_TRUE(WriteFileBytes(path, piece, true));
+            ASSERT_EQ(RunWriter({L"append", path, Hex(piece)}), 0);
             all += passes.emplace_back(Pass(follower));
             EXPECT_EQ(Pass(follower), L"");
             EXPECT_FALSE(!all.empty() && all.back() >= 0xD800 && all.back() < 0xDC00) << "half";
@@ -197,6 +197,8 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
     };
     const uint64_t all = kDefaultTailLimit;
     const std::string abc = "=0123456789\r\nabcdefghij\r\nklmno\r\n";  // 31 bytes
+    std::string ascii;
+    while (ascii.size() < 100 * 1024) ascii += "an ASCII line of 32 bytes, CRLF\r\n";
     const Step steps[] = {
         {all, "append L =one\r\ntwo\r\nthree\r\n", L"one\rtwo\rthree\r"},
         {0, "truncate L 8", L"one\rtwo", true},
@@ -222,6 +224,11 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
         {0, "truncate L 0 + append L =ok \xE3\x83\xAD\x83\x8D\n", Cp("ok \xE3\x83\xAD\x83\x8D\r"),
          true, Enc::CodePage},
         {0, "!start", Cp("ok \xE3\x83\xAD\x83\x8D\r"), false, Enc::CodePage},
+        // ASCII for 100 KiB, then UTF-8: read right from the first byte above 0x7F on, though
+        // its character is split between two reads.
+        {all, "append L =" + ascii, Cp(ascii)},
+        {0, "append L =\xE3\x83", L""},
+        {0, "append L =\xAD\r\n", L"\u30ED\r", false, Enc::Utf8},
         // The last part begins right at a line start, which is shown...
         {19, "append L " + abc, L"abcdefghij\rklmno\r"},
         // ...or at the LF of a CR LF, which is no empty line; a restart reads the last part.
@@ -278,23 +285,16 @@ TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
     }
 }
 
-// A hostile writer on a thread of its own splits lines, CR LF and characters anywhere: after
-// each pass the text is that of the bytes read (but a held lead byte), at the end the file's.
+// A hostile writer, a second process, splits lines, CR LF and characters anywhere: after each
+// pass the text is that of the bytes read (but a held lead byte), at the end the file's.
 TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
     Follower follower(*files_, kCp);
     follower.Start(log_, UINT64_MAX, Enc::CodePage);  // random characters may pass for UTF-8
-    std::atomic<bool> writing = true, wrote = false;
-    std::jthread writer([&] {
-        std::ofstream out(std::filesystem::path(log_), std::ios::binary | std::ios::app);
-        wrote = WriteHostile(20240601, 3, [&](const std::string& b) {
-            return out.write(b.data(), std::streamsize(b.size())).flush().good();
-        });
-        writing = false;
-    });
+    WriterProcess writer({L"stress", log_, L"20240601", L"3"});
     std::wstring display;
     int passes = 0;
     for (bool running = true; running; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
-        running = writing;
+        running = writer.Running();
         for (bool more = true; more;) {
             const PassResult r = follower.Step(4096);  // so that passes end inside a write
             ASSERT_TRUE(r.status == PassStatus::Ok ||
@@ -307,7 +307,7 @@ TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
         ASSERT_TRUE(display == Cp(read) || display == Cp(read.substr(0, read.size() - 1)))
             << read.size();
     }
-    EXPECT_TRUE(wrote);
+    EXPECT_EQ(writer.Wait(), 0);
     EXPECT_GE(passes, 20) << "the follower should have read while the writer wrote";
     EXPECT_TRUE(display == Cp(ReadFileBytes(log_))) << "the followed text differs from the file";
 }

@@ -115,11 +115,9 @@ TEST(ReadInterval, OnlyWholeNumbersFrom1To99999AreTaken) {
 }
 
 TEST(FontUnits, PointsAndHeightsAtTheScreensDpi) {
-    for (int dpi : {96, 120, 144, 168, 192}) {
-        for (int points = 8; points <= 24; ++points) {
+    for (int dpi : {96, 120, 144, 168, 192})
+        for (int points = 8; points <= 24; ++points)
             EXPECT_EQ(FontHeightToPoints(-PointsToFontHeight(points, dpi), dpi), points) << dpi;
-        }
-    }
     EXPECT_EQ(PointsToFontHeight(9, 144), 18);
     // Heights of either sign; halves go to the even neighbour.
     for (auto [height, points] : {std::pair{12, 9}, {-13, 10}, {-14, 10}, {-22, 16}}) {

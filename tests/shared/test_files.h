@@ -1,5 +1,6 @@
 // Files for the native and the window tests: a folder of their own, bytes written, read back
-// and shown as the display shows them.
+// and shown as the display shows them; the log writer, a second process that writes logs as
+// other programs do (tests/tools/log_writer.cpp).
 #pragma once
 #include <unistd.h>
 
@@ -7,13 +8,18 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #ifdef _WIN32
+#include <process.h>
 #include <windows.h>
 #include <winioctl.h>
+#else
+#include <cstdlib>
 #endif
 
 namespace zr::test {
@@ -120,5 +126,48 @@ inline std::wstring Hex(std::string_view bytes) {  // bytes as the log writer ta
     for (unsigned char c : bytes) out += {L"0123456789abcdef"[c >> 4], L"0123456789abcdef"[c & 15]};
     return out;
 }
+
+// A program built beside this one: the log writer, the program itself.
+inline std::filesystem::path Beside(const std::wstring& name) {
+#ifdef _WIN32
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return std::filesystem::path(self).replace_filename(name + L".exe");
+#else
+    return std::filesystem::read_symlink("/proc/self/exe").replace_filename(name);
+#endif
+}
+
+// Runs the log writer with these arguments to its end: 0 when every write succeeded.
+inline int RunWriter(std::vector<std::filesystem::path> args) {
+    args.insert(args.begin(), Beside(L"log_writer"));
+#ifdef _WIN32
+    std::vector<std::wstring> quoted;  // arguments may hold blanks
+    std::vector<const wchar_t*> argv;
+    for (const auto& a : args) quoted.push_back(L"\"" + a.wstring() + L"\"");
+    for (const auto& a : quoted) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    return static_cast<int>(_wspawnv(_P_WAIT, args[0].c_str(), argv.data()));
+#else
+    std::string line;  // for the shell: test paths hold no quote
+    for (const auto& a : args) line.append("'").append(a.string()).append("' ");
+    return std::system(line.c_str());
+#endif
+}
+
+// The log writer running on a thread that waits for it, so that a test follows the log
+// meanwhile; waited for at the end of its scope.
+class WriterProcess {
+  public:
+    explicit WriterProcess(std::vector<std::filesystem::path> args)
+        : exit_(std::async(std::launch::async, RunWriter, std::move(args))) {}
+    bool Running() const {
+        return exit_.wait_for(std::chrono::seconds(0)) == std::future_status::timeout;
+    }
+    int Wait() const { return exit_.get(); }
+
+  private:
+    std::shared_future<int> exit_;
+};
 
 }  // namespace zr::test

@@ -14,25 +14,21 @@ namespace {
 LRESULT Send(MainWindow& main, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
     return SendMessageW(main.Control(IDC_RICHTEXT), msg, wp, lp);
 }
-template <class T>
-LRESULT Send(MainWindow& main, UINT msg, WPARAM wp, T* p) {
-    return Send(main, msg, wp, reinterpret_cast<LPARAM>(p));
-}
 
 CHARRANGE Selection(MainWindow& main) {
     CHARRANGE range{};
-    Send(main, EM_EXGETSEL, 0, &range);
+    Send(main, EM_EXGETSEL, 0, LPARAM(&range));
     return range;
 }
 
 // The one colour of a range of the display; nothing when it has several.
 std::optional<COLORREF> ColourOf(MainWindow& main, size_t from, size_t to) {
     CHARRANGE keep = Selection(main), range{static_cast<LONG>(from), static_cast<LONG>(to)};
-    Send(main, EM_EXSETSEL, 0, &range);
+    Send(main, EM_EXSETSEL, 0, LPARAM(&range));
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof(cf);
-    Send(main, EM_GETCHARFORMAT, SCF_SELECTION, &cf);
-    Send(main, EM_EXSETSEL, 0, &keep);
+    Send(main, EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&cf));
+    Send(main, EM_EXSETSEL, 0, LPARAM(&keep));
     return cf.dwMask & CFM_COLOR ? std::optional(cf.crTextColor) : std::nullopt;
 }
 
@@ -53,7 +49,7 @@ LRESULT FirstVisible(MainWindow& main) {
 std::wstring LineAt(MainWindow& main, LRESULT line) {
     std::wstring text(4096, L'\0');
     text[0] = static_cast<wchar_t>(text.size() - 1);  // the buffer's size, as the message wants
-    text.resize(static_cast<size_t>(Send(main, EM_GETLINE, WPARAM(line), text.data())));
+    text.resize(size_t(Send(main, EM_GETLINE, WPARAM(line), LPARAM(text.data()))));
     return text;
 }
 
@@ -84,6 +80,16 @@ bool IsLatestWholeLines(const std::wstring& shown, const std::wstring& all, size
            n >= std::min(least, all.size());
 }
 
+// Numbered lines of 1,002 bytes each, with CR LF, from line `from` on, until there are `bytes`.
+std::string Lines(const char* prefix, size_t bytes, int from = 0) {
+    std::string text;
+    char line[1003];
+    for (int i = from; text.size() < bytes; ++i)
+        text +=
+            (std::snprintf(line, sizeof line, "%-4.4s line %06d%984s\r\n", prefix, i, ""), line);
+    return text;
+}
+
 // Keys pressed as the keyboard presses them, with a modifier held when asked.
 void PressKey(BYTE key, BYTE modifier = 0, int pumpMs = 100) {
     if (modifier) keybd_event(modifier, 0, 0, 0);
@@ -107,7 +113,7 @@ class FollowView : public ConfigTest {
     std::wstring StartLongPass(MainWindow& main, size_t bytes) {
         WriteFileBytes(log, "");
         main.OpenFile(log);
-        const std::string text = ManyLines("long", bytes);
+        const std::string text = Lines("long", bytes);
         WriteFileBytes(log, text, true);
         EXPECT_TRUE(PumpOneUntil([&] { return Label1(main) == kReading; }));
         return ExpectedDisplay(text);
@@ -126,7 +132,7 @@ class FollowControls : public FollowView {};
 // are refused): after every pass the display is the file's text up to a whole character.
 TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) {
     auto main = Following("", 20);
-    WriterProcess writer({log, L"20240607", L"5"});
+    WriterProcess writer({L"stress", log, L"20240607", L"5"});
     SetWindowTextW(main->Control(IDC_TEXT1), L"inserted");
     std::vector<std::pair<size_t, std::wstring>> passes;  // what was shown: length and end
     while (writer.Running()) {
@@ -156,7 +162,7 @@ TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) 
 // The end shown at once; scrolling up while stopped and a writer goes on takes older text in,
 // the view not jumping; after resuming the display holds the file, no line lost or doubled.
 TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
-    const std::string text = ManyLines("old", 300'000) + "last line\r\n";
+    const std::string text = Lines("old", 300'000) + "last line\r\n";
     WriteFileBytes(log, text);
     auto main = StartFollowing();
     main->OpenFile(log);
@@ -169,7 +175,7 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
         main->OpenFile(log);
         const size_t before = DisplayLength(*main);
         if (clear) Click(main->hwnd(), IDC_COMMAND3);
-        if (!clear) WriteFileBytes(log, ManyLines("new", 400'000));
+        if (!clear) WriteFileBytes(log, Lines("new", 400'000));
         ASSERT_TRUE(PumpUntil(
             [&] { return Label1(*main).empty() && (clear || DisplayLength(*main) > before); }));
         const std::wstring shown = DisplayText(*main);
@@ -180,7 +186,7 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
     }
     main->OpenFile(log);
     Click(main->hwnd(), IDC_COMMAND1);
-    WriterProcess writer({log, L"7", L"2"});
+    WriterProcess writer({L"stress", log, L"7", L"2"});
     ScrollToTheTop(*main);
     EXPECT_TRUE(DisplayText(*main) == ExpectedDisplay(text));
     EXPECT_EQ(writer.Wait(), 0);
@@ -191,26 +197,17 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
     EXPECT_TRUE(DisplayText(*main) == all);
 }
 
-std::string NumberedLines(int from, int count) {
-    std::string text;
-    char line[1003];
-    for (int i = from; i < from + count; ++i) {
-        text += (std::snprintf(line, sizeof line, "line %06d%989s\r\n", i, ""), line);
-    }
-    return text;
-}
-
 // Older text comes in only as far as the bound allows; past it whole lines leave the top, the
 // rest keeping its colours, and the end stays in view.
 TEST_F(FollowView, BoundKeepsTheLatestWholeLinesInTheirColours) {
     constexpr size_t kBound = LogView::kBound;
-    std::string file = NumberedLines(0, 200);
+    std::string file = Lines("", 200 * 1002);
     WriteFileBytes(log, file);
     auto main = StartFollowing();
     SetColour(*main, L"255");
     main->OpenFile(log);
     auto append = [&](int count, size_t least) {
-        const std::string text = NumberedLines(static_cast<int>(file.size() / 1002), count);
+        const std::string text = Lines("", count * 1002, static_cast<int>(file.size() / 1002));
         file += text;
         WriteFileBytes(log, text, true);
         const std::wstring last = ExpectedDisplay(text.substr(text.size() - 2004));
@@ -370,6 +367,9 @@ TEST_F(FollowControls, InsertionsAppendInTheLogsEncodingOrNothing) {
     } rows[] = {
         {sjisStart, IDC_COMMAND5, L"### 作業開始 ###",
          "### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n", L"### 作業開始 ###\r", nullptr},
+        {"start \xe9\x96\x8b\xe5\xa7\x8b\r\n", IDC_COMMAND5, L"日本語テスト",  // UTF-8
+         "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88\r\n",
+         L"日本語テスト\r", nullptr},
         {std::string("\xff\xfe\x8b\x95\xcb\x59\r\0\n\0", 10), IDC_COMMAND5, L"日本語テスト",
          std::string("\xe5\x65\x2c\x67\x9e\x8a\xc6\x30\xb9\x30\xc8\x30\r\0\n\0", 16),
          L"日本語テスト\r", nullptr},  // UTF-16 LE
@@ -440,7 +440,7 @@ TEST_F(FollowControls, NoticesRaiseTheWindowAndSoundOncePerStringPerPass) {
         WriteDword(L"Notice Window Pos", row.raise);
         WriteDword(L"Play Wave", row.sound);
         ui.sounds.clear();
-        auto main = Following("old \x8c\x78\x8d\x90\r\n" + ManyLines("padding", 100'000));
+        auto main = Following("old \x8c\x78\x8d\x90\r\n" + Lines("pad", 100'000));
         const size_t sounds = row.notice && row.sound ? 1 : 0;
         EXPECT_EQ(ui.sounds.size(), sounds) << "the string in the text before the end shown";
         auto raisedBy = [&](const std::string& bytes) {

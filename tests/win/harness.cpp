@@ -1,6 +1,5 @@
 #include "harness.h"
 
-#include <process.h>
 #include <richedit.h>
 
 #include "common/message_filter_win.h"
@@ -18,9 +17,6 @@ bool DispatchOne() {  // false when no message waits
     }
     return true;
 }
-void WaitForMessage() {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-}
 }  // namespace
 
 void Pump(int milliseconds) {
@@ -28,7 +24,7 @@ void Pump(int milliseconds) {
     do {
         while (DispatchOne()) {
         }
-        if (milliseconds > 0) WaitForMessage();
+        if (milliseconds > 0) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     } while (std::chrono::steady_clock::now() < end);
 }
 
@@ -42,7 +38,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 void PumpOne() {
-    if (!DispatchOne()) WaitForMessage();
+    if (!DispatchOne()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
 }
 
 bool PumpOneUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -206,33 +202,6 @@ std::wstring DisplayTail(MainWindow& main, size_t n) {
     TEXTRANGEW range{{LONG(from), LONG(length)}, text.data()};
     text.resize(
         size_t(SendMessageW(main.Control(IDC_RICHTEXT), EM_GETTEXTRANGE, 0, LPARAM(&range))));
-    return text;
-}
-
-std::wstring Beside(const wchar_t* name) {
-    wchar_t self[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return std::filesystem::path(self).replace_filename(name);
-}
-
-// A thread waits for the writer, so that a test may look at it while it runs.
-WriterProcess::WriterProcess(const std::vector<std::wstring>& args)
-    : exit_(std::async(std::launch::async, [args] {
-          const std::wstring exe = Beside(L"log_writer.exe");
-          std::vector<std::wstring> quoted{L"\"" + exe + L"\""};  // arguments may hold blanks
-          for (const std::wstring& a : args) quoted.push_back(L"\"" + a + L"\"");
-          std::vector<const wchar_t*> argv;
-          for (const std::wstring& a : quoted) argv.push_back(a.c_str());
-          argv.push_back(nullptr);
-          return static_cast<int>(_wspawnv(_P_WAIT, exe.c_str(), argv.data()));
-      })) {}
-
-std::string ManyLines(const char* prefix, size_t bytes) {
-    std::string text;
-    for (size_t i = 0; text.size() < bytes; ++i) {
-        text += prefix;
-        text += " line " + std::to_string(i) + " of the log, padded to look like a record\r\n";
-    }
     return text;
 }
 

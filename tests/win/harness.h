@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -130,23 +129,4 @@ inline std::wstring ExpectedDisplay(std::string_view bytes) {
 inline std::wstring Label1(MainWindow& main) {
     return Text(main.Control(IDC_LABEL1));
 }
-// A file of many numbered lines, large enough to take several steps of a pass.
-std::string ManyLines(const char* prefix, size_t bytes);
-// A program built beside the tests: the program itself, the log writer (log_writer.cpp).
-std::wstring Beside(const wchar_t* name);
-// The log writer, a second process that writes logs as real programs do, running with these
-// arguments; waited for at the end of its scope.
-class WriterProcess {
-  public:
-    explicit WriterProcess(const std::vector<std::wstring>& args);
-    bool Running() const {
-        return exit_.wait_for(std::chrono::seconds(0)) == std::future_status::timeout;
-    }
-    // 0 when every write succeeded, -1 when it did not start or end normally.
-    int Wait() const { return exit_.get(); }
-
-  private:
-    std::shared_future<int> exit_;
-};
-
 }  // namespace zr::test

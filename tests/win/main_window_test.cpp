@@ -1,15 +1,12 @@
 // The main window as a user meets it: start, closing, layout, view switches, docking.
-#include <process.h>
 #include <richedit.h>
 
-#include "about/about_window_win.h"
 #include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
 #include "filesearch/file_search_window_win.h"
 #include "harness.h"
 #include "mainwindow/layout.h"
-#include "resources/version.h"
 
 namespace zr::test {
 namespace {
@@ -98,27 +95,6 @@ TEST_F(MainWindowTest, EveryWayOfClosingStoresTheExitValues) {
         EXPECT_EQ(ReadString(L"Insert String"), ifClosed(std::wstring(L"### 退社 ###")));
         EXPECT_EQ(ReadString(L"Book Mark List2"), ifClosed(std::wstring(L"C:\\new.log")));
     }
-}
-
-// The program's own process; the version is built into its version record from version.h.
-TEST_F(MainWindowTest, ProgramEndsWhenItsWindowClosesWithTheAboutBoxOpen) {
-    const std::wstring exe = Beside(L"zororuv.exe");
-    UniqueKernel process(
-        HANDLE(_wspawnl(_P_NOWAIT, exe.c_str(), (L'"' + exe + L'"').c_str(), nullptr)));
-    ASSERT_TRUE(process);
-    const DWORD pid = GetProcessId(process.get());
-    HWND main = nullptr, about = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (main = FindShownWindow(pid, L"ZororuvMain")); }, 15000));
-    PostMessageW(main, WM_COMMAND, IDM_VER, 0);
-    ASSERT_TRUE(PumpUntil([&] { return (about = FindShownWindow(pid, L"ZororuvAbout")); }, 15000));
-    EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_LABEL1)),
-              L"Zororuv - Version " ZORORUV_VERSION_TEXT);
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    const DWORD waited = WaitForSingleObject(process.get(), 15000);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
-    DWORD code = 1;
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(std::pair(waited, code), std::pair(DWORD(WAIT_OBJECT_0), DWORD(0)));
 }
 
 // Every moving control where the layout of the present client area puts it at `dpi`.

@@ -8,25 +8,29 @@
 #include <cstring>
 
 #include "bookmarks/bookmark_window_win.h"
+#include "about/about_window_win.h"
 #include "common/handles_win.h"
+#include "resources/version.h"
 
 namespace zr::test {
 namespace {
 
 class Program : public ConfigTest {
   protected:
-    void TearDown() override {
-        if (process_) PostMessageW(main_, WM_CLOSE, 0, 0);
-        if (process_ && WaitForSingleObject(process_.get(), 15000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_.get(), 1);
-            ADD_FAILURE() << "the program did not end";
+    void TearDown() override {  // the program ends cleanly when its window is closed
+        if (process_) {
+            PostMessageW(main_, WM_CLOSE, 0, 0);
+            if (WaitForSingleObject(process_.get(), 15000)) TerminateProcess(process_.get(), 1);
+            DWORD code = 1;
+            GetExitCodeProcess(process_.get(), &code);
+            EXPECT_EQ(code, 0u);
         }
         ConfigTest::TearDown();
     }
     // Starts zororuv.exe with `args` in the test's folder; its main window once shown.
     HWND Start(const std::wstring& args) {
         WriteDword(L"Read Interval", 50);
-        const std::wstring exe = Beside(L"zororuv.exe"), line = L'"' + exe + L"\" " + args;
+        const std::wstring exe = Beside(L"zororuv"), line = L'"' + exe + L"\" " + args;
         SetCurrentDirectoryW(dir.dir().c_str());  // which the program starts in
         process_.reset(HANDLE(_wspawnl(_P_NOWAIT, exe.c_str(), line.c_str(), nullptr)));
         SetCurrentDirectoryW(L"C:\\");
@@ -57,6 +61,17 @@ TEST_F(Program, FollowsTheFileNamedFirstOnItsCommandLine) {
     EXPECT_TRUE(PumpUntil([&] { return Shown() == L"first line\r"; }));
     WriteFileBytes(log, "second line\r\n", true);
     EXPECT_TRUE(PumpUntil([&] { return Shown() == L"first line\rsecond line\r"; }));
+}
+
+// The version is built into the program's version record from version.h; the program ends
+// when its window closes with the About box open.
+TEST_F(Program, ShowsItsVersionAndEndsWithTheAboutBoxOpen) {
+    ASSERT_TRUE(Start(L""));
+    PostMessageW(main_, WM_COMMAND, IDM_VER, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (about = FindShownWindow(pid_, L"ZororuvAbout")); }, 15000));
+    EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_LABEL1)),
+              L"Zororuv - Version " ZORORUV_VERSION_TEXT);
 }
 
 // A real message box says so; the program stays open, only "クリア" enabled.
@@ -129,7 +144,7 @@ TEST_F(Program, DropOpensOnTheMainWindowAddsToTheBookmarksAndRefusesAFolder) {
 // "追加起動": another instance one caption height lower and to the right.
 TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
     auto main = StartFollowing();
-    main->SetSecondInstanceProgram(Beside(L"zororuv.exe"));
+    main->SetSecondInstanceProgram(Beside(L"zororuv"));
     MoveWindowTo(main->hwnd(), 100, 80);
     ChooseMenu(main->hwnd(), IDM_BOOT);
     HWND other = nullptr;  // the new window is brought to the top
@@ -144,7 +159,7 @@ TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
     const int step = GetSystemMetrics(SM_CYCAPTION);
     EXPECT_EQ(its.left, mine.left + step);
     EXPECT_EQ(its.top, mine.top + step);
-    process_.reset(OpenProcess(SYNCHRONIZE, FALSE, pid_));
+    process_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_));
     main_ = other;  // closed at the end as a program the test started
     EXPECT_TRUE(ui.messages.empty());
 }
