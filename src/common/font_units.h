@@ -18,6 +18,8 @@ inline int32_t FontHeightToPoints(int32_t height, int dpi) {
 }
 
 // Weights from semibold (600) up count as bold.
-inline bool IsBoldWeight(int32_t weight) { return weight >= 600; }
+inline bool IsBoldWeight(int32_t weight) {
+    return weight >= 600;
+}
 
 }  // namespace zr

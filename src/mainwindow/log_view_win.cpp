@@ -13,16 +13,15 @@
 //     what is kept and leaves room for the next additions;
 //   - emptying it is quadratic in its lines, while a new control costs next to nothing: the
 //     display is emptied by replacing the control.
-// Plain text is streamed in rather than put in with the replace message, whose cost grows
-// with every empty line; streamed text is never read as formatted text.
 #include "mainwindow/log_view_win.h"
+
+#include "mainwindow/log_view_text_win.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 #include <richedit.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cwctype>
 #include <optional>
 #include <vector>
@@ -34,13 +33,12 @@ namespace zr {
 
 namespace {
 
+using namespace rich_text;
+
 // Posted to the control itself when the user has scrolled to its top, so that older text
 // comes in after the scroll, not in the middle of it.
 constexpr UINT WM_APP_TAKE_OLDER = WM_APP + 40;
 constexpr UINT_PTR kSubclassId = 1;
-// Text goes in in pieces: the control slows down sharply with the size of one insertion.
-constexpr size_t kPieceChars = 32 * 1024;
-constexpr size_t kScanChars = 16 * 1024;
 // Older text taken in per request. Every line put in above the others costs time in
 // proportion to the lines below it, so a request takes in about this many line moves (a
 // fifth of a second on Wine) and never more than kOlderChars: many screens on a small
@@ -54,113 +52,6 @@ constexpr size_t kOlderMinChars = 4 * 1024;
 constexpr size_t kLongLineChars = 64 * 1024;
 // Up to this many lines leave the top one edit at a time; more are dropped by a rebuild.
 constexpr LRESULT kInPlaceDropLines = 64;
-
-size_t TextLength(HWND control) {
-    GETTEXTLENGTHEX gtl{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const LRESULT n = SendMessageW(control, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0);
-    return n > 0 ? static_cast<size_t>(n) : 0;
-}
-
-void Select(HWND control, size_t from, size_t to) {
-    CHARRANGE range{static_cast<LONG>(from), static_cast<LONG>(to)};
-    SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-std::wstring TextRange(HWND control, size_t from, size_t to) {
-    std::wstring text(to - from + 1, L'\0');
-    TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(to)}, text.data()};
-    const LRESULT got = SendMessageW(control, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
-}
-
-// The first position at or after pos where a line begins; the length when none does.
-size_t LineStartFrom(HWND control, size_t pos, size_t length) {
-    if (pos == 0) return 0;
-    for (size_t from = pos - 1; from < length; from += kScanChars) {
-        const std::wstring part = TextRange(control, from, std::min(length, from + kScanChars));
-        const size_t cr = part.find(L'\r');
-        if (cr != std::wstring::npos) return from + cr + 1;
-        if (part.empty()) break;
-    }
-    return length;
-}
-
-struct StreamSource {
-    const char* next;
-    size_t left;  // bytes
-};
-
-DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* got) {
-    auto* source = reinterpret_cast<StreamSource*>(cookie);
-    // Whole UTF-16 units only.
-    const size_t n = std::min(source->left, static_cast<size_t>(size)) & ~size_t{1};
-    std::memcpy(buf, source->next, n);
-    source->next += n;
-    source->left -= n;
-    *got = static_cast<LONG>(n);
-    return 0;
-}
-
-DWORD CALLBACK WriteStreamTarget(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* done) {
-    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buf),
-                                                   static_cast<size_t>(size));
-    *done = size;
-    return 0;
-}
-
-// Puts plain text in place of the selection; the caret ends after it.
-void StreamPlainText(HWND control, std::wstring_view text) {
-    StreamSource source{reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStreamSource};
-    SendMessageW(control, EM_STREAMIN, SF_TEXT | SF_UNICODE | SFF_SELECTION,
-                 reinterpret_cast<LPARAM>(&stream));
-}
-
-void SetSelectionColour(HWND control, COLORREF colour) {
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof(cf);
-    cf.dwMask = CFM_COLOR;
-    cf.crTextColor = colour;
-    SendMessageW(control, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-}
-
-// Plain text in one colour at `at`, piece by piece.
-void InsertText(HWND control, size_t at, std::wstring_view text, COLORREF colour) {
-    Select(control, at, at);
-    for (std::wstring_view piece : SplitForInsertion(text, kPieceChars)) {
-        // Set at the insertion point before every piece: after a piece that ends a line the
-        // insertion point takes the format of the empty line that follows.
-        SetSelectionColour(control, colour);
-        StreamPlainText(control, piece);
-    }
-}
-
-// The one colour of a range, or nothing when it has several.
-std::optional<COLORREF> RangeColour(HWND control, size_t from, size_t to) {
-    Select(control, from, to);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof(cf);
-    SendMessageW(control, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    if (!(cf.dwMask & CFM_COLOR) || (cf.dwEffects & CFE_AUTOCOLOR)) return std::nullopt;
-    return cf.crTextColor;
-}
-
-std::string RangeAsRtf(HWND control, size_t from, size_t to) {
-    std::string rtf;
-    Select(control, from, to);
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rtf), 0, &WriteStreamTarget};
-    SendMessageW(control, EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    return rtf;
-}
-
-// Formatted text at `at`.
-void InsertRtf(HWND control, size_t at, const std::string& rtf) {
-    Select(control, at, at);
-    StreamSource source{rtf.data(), rtf.size()};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStreamSource};
-    SendMessageW(control, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-}
 
 COLORREF ForeColour(const DisplayState& state) {
     return ColorFromText(state.strCurForeColor, 0);
