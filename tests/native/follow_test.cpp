@@ -143,7 +143,8 @@ class Follow : public ::testing::Test {
 };
 
 // Each row's pieces are appended to a file of its own, empty at the open, by a second process
-// in one write each; each is read by a pass of the file's follower (a second finds nothing).
+// in one write each; each is read by a pass of the file's follower (a second finds nothing)
+// before the writer is let go on.
 TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
     // The pieces; the text of each pass, or of them all when only one is given; the encoding.
     std::vector<std::tuple<std::vector<std::string>, std::vector<std::wstring>, Enc>> rows = {
@@ -171,14 +172,23 @@ TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
         WriteFileBytes(path, "");
         Follower follower(*files_, kCp);
         follower.Start(path);
+        std::vector<std::filesystem::path> args = {L"pieces", path};
+        for (const std::string& piece : pieces) args.emplace_back(Hex(piece));
+        const WriterProcess writer(args);
         std::vector<std::wstring> passes;
         std::wstring all;
+        uintmax_t size = 0;
         for (const std::string& piece : pieces) {
-            ASSERT_EQ(RunWriter({L"append", path, Hex(piece)}), 0);
+            size += piece.size();
+            while (std::filesystem::file_size(path) < size && writer.Running())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            ASSERT_EQ(std::filesystem::file_size(path), size);
             all += passes.emplace_back(Pass(follower));
             EXPECT_EQ(Pass(follower), L"");
             EXPECT_FALSE(!all.empty() && all.back() >= 0xD800 && all.back() < 0xDC00) << "half";
+            WriteFileBytes(path + L"." + std::to_wstring(passes.size() - 1), "");
         }
+        EXPECT_EQ(writer.Wait(), 0);
         EXPECT_EQ(expected.size() == 1 ? std::vector{all} : passes, expected);
         EXPECT_EQ(follower.Encoding(), found);
     }

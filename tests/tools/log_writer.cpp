@@ -1,7 +1,8 @@
 // Writes a log as another program does, each write straight to the file, while a test follows
 // it; exits with 0 when every write succeeded. One operation:
 //   stress <path> <seed> <seconds>  the hostile writer of test_files.h, sharing only reading
-//   append <path> <hex>  the bytes in one write
+//   pieces <path> <hex>...  each piece's bytes in one write; the piece after the Nth waits
+//                           until the test makes the file <path>.N (ten seconds at most)
 #include <cstdio>
 
 #include "../shared/test_files.h"
@@ -40,17 +41,22 @@ int main(int argc, [[maybe_unused]] char** argv) {
     const std::vector<Path> a(argv + 1, argv + argc);
 #endif
     const bool stress = a.size() == 4 && a[0] == "stress";
-    const bool append = a.size() == 3 && a[0] == "append";
-    FILE* out = stress || append ? OpenForAppending(a[1], stress) : nullptr;
+    const bool pieces = a.size() >= 2 && a[0] == "pieces";
+    FILE* out = stress || pieces ? OpenForAppending(a[1], stress) : nullptr;
     const auto put = [&](const std::string& b) {
         return std::fwrite(b.data(), 1, b.size(), out) == b.size() && !std::fflush(out);
     };
-    std::string bytes;
-    for (size_t i = 0; append && i + 1 < a[2].string().size(); i += 2)
-        bytes += static_cast<char>(std::stoi(a[2].string().substr(i, 2), nullptr, 16));
-    const bool ok =
-        out && (append ? put(bytes)
-                       : WriteHostile(std::stoull(a[2].string()), std::stod(a[3].string()), put));
+    bool ok =
+        out && (pieces || WriteHostile(std::stoull(a[2].string()), std::stod(a[3].string()), put));
+    for (size_t n = 2; pieces && ok && n < a.size(); ++n) {
+        std::string bytes;
+        for (size_t i = 0; i + 1 < a[n].string().size(); i += 2)
+            bytes += static_cast<char>(std::stoi(a[n].string().substr(i, 2), nullptr, 16));
+        const Path gate = a[1].wstring() + L"." + std::to_wstring(n - 2);
+        ok = put(bytes);
+        for (int i = 0; ok && !std::filesystem::exists(gate); ok = ++i < 10000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     if (out) std::fclose(out);
     return ok ? 0 : 1;
 }
