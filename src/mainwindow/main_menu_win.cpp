@@ -66,11 +66,10 @@ const MenuEntry kMenu[] = {
 
 // The display's context menu.
 const MenuEntry kDisplayMenu[] = {
-    Popup(0, L""),
-    Item(1, IDM_COPY, L"コピー(&C)\tCtrl+C"),
-    Item(1, IDM_SELECT_ALL, L"すべて選択(&A)\tCtrl+A"),
-    Separator(1),
-    Item(1, IDM_FIND, L"検索(&F)...\tCtrl+F"),
+    Item(0, IDM_COPY, L"コピー(&C)\tCtrl+C"),
+    Item(0, IDM_SELECT_ALL, L"すべて選択(&A)\tCtrl+A"),
+    Separator(0),
+    Item(0, IDM_FIND, L"検索(&F)...\tCtrl+F"),
 };
 
 // Copy and select all are the display's own keys; these work wherever the focus is in the
@@ -112,12 +111,7 @@ HMENU CreateMainMenu() {
 }
 
 HMENU CreateDisplayMenu() {
-    // The table holds one popup; the menu to show is that popup.
-    HMENU holder = Build(kDisplayMenu, false);
-    HMENU menu = GetSubMenu(holder, 0);
-    RemoveMenu(holder, 0, MF_BYPOSITION);
-    DestroyMenu(holder);
-    return menu;
+    return Build(kDisplayMenu, false);
 }
 
 HACCEL CreateMainAccelerators() {

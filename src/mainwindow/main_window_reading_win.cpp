@@ -101,9 +101,7 @@ void MainWindow::OpenFile(const std::wstring& strOpenFilePath) {
 
 void MainWindow::Follow(const std::wstring& path, TextEncoding encoding) {
     strFilePath_ = path;
-    encoding_ = encoding;
-    CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE,
-                       IDM_ENCODING_AUTO + static_cast<int>(encoding), MF_BYCOMMAND);
+    ChooseEncoding(encoding);
     SetReadingButtons(true);
     // Every open starts from an empty display, the same file again included.
     pass_->Open(path, encoding);
@@ -112,13 +110,12 @@ void MainWindow::Follow(const std::wstring& path, TextEncoding encoding) {
 void MainWindow::OnEncoding(int id) {
     // The order of the items is the order of the encodings.
     const auto encoding = static_cast<TextEncoding>(id - IDM_ENCODING_AUTO);
+    // A file being followed is read again in it, as a new open of the file would read it.
     if (strFilePath_.empty()) {
-        encoding_ = encoding;
-        CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE, id, MF_BYCOMMAND);
-        return;
+        ChooseEncoding(encoding);
+    } else {
+        Follow(strFilePath_, encoding);
     }
-    // The file is read again in the encoding chosen, as a new open of it would read it.
-    Follow(strFilePath_, encoding);
 }
 
 void MainWindow::OnDropFiles(HDROP drop) {

@@ -130,8 +130,14 @@ void MainWindow::ApplyStoredPosition(const StartupValues& startup) {
 void MainWindow::CreateMenuBar() {
     menu_ = CreateMainMenu();
     SetMenu(hwnd(), menu_);
-    CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE, IDM_ENCODING_AUTO,
-                       MF_BYCOMMAND);
+    ChooseEncoding(TextEncoding::Auto);
+}
+
+void MainWindow::ChooseEncoding(TextEncoding encoding) {
+    encoding_ = encoding;
+    // The order of the items is the order of the encodings.
+    CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE,
+                       IDM_ENCODING_AUTO + static_cast<int>(encoding), MF_BYCOMMAND);
 }
 
 void MainWindow::SetMenuCaption(int id, const wchar_t* caption) {

@@ -131,6 +131,8 @@ class MainWindow final : public Window, private SideWindowOwner, private Message
     // Follows `path` in `encoding` from its end, as an open does once the path is settled.
     void Follow(const std::wstring& path, TextEncoding encoding);
     void OnEncoding(int id);
+    // The encoding to read in from now on, checked in the menu.
+    void ChooseEncoding(TextEncoding encoding);
     void OnDropFiles(HDROP drop);
     void OnBoot();
 

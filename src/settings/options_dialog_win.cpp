@@ -164,7 +164,7 @@ bool OptionsDialog::Create() {
 std::optional<Settings> OptionsDialog::ShowModal() {
     if (!owner_ || !Create()) return std::nullopt;
     Fill();
-    othersDisabled_ = std::make_unique<OtherWindowsDisabled>(hwnd());
+    othersDisabled_.emplace(hwnd());
     ShowWindow(hwnd(), SW_SHOW);
     SetFocus(GetDlgItem(hwnd(), IDC_OPT_CHLOAD1));
 

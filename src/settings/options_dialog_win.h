@@ -6,7 +6,6 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 
 #include "common/handles_win.h"
@@ -93,7 +92,7 @@ class OptionsDialog final : public Window {
     HWND owner_;
     Settings settings_;
     std::optional<Settings> confirmed_;
-    std::unique_ptr<OtherWindowsDisabled> othersDisabled_;
+    std::optional<OtherWindowsDisabled> othersDisabled_;
     int dpi_ = 96;
     HWND focus_ = nullptr;  // the control to give the focus back to on reactivation
     // What the preview shows; it reaches the settings and the display only through "設定".
