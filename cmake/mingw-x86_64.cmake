@@ -7,4 +7,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# Wine's 64-bit loader itself: the `wine` wrapper starts the 32-bit one first, which some
+# machines cannot run (see scripts/wine.sh).
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# Creates a fresh Wine prefix under the Japanese locale and maps the program's Japanese
-# font names onto the IPA fonts, so that captions render as Japanese, not boxes.
+# Creates a fresh Wine prefix for one build under the Japanese locale and maps the program's
+# Japanese font names onto the IPA fonts, so that captions render as Japanese, not boxes.
+#   make-wineprefix.sh PREFIX ARCH    (ARCH: i686 or x86_64; see scripts/wine.sh)
 set -euo pipefail
 prefix=$1
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
-if [ -f "$prefix/.zororuv-ready" ]; then exit 0; fi
+arch=${2:?make-wineprefix.sh PREFIX i686|x86_64}
+# shellcheck source=wine.sh
+source "$(dirname "$0")/wine.sh"
+zr_wine_env "$arch" "$prefix"
+ready=$prefix/.zororuv-ready-$WINEARCH
+if [ -f "$ready" ]; then exit 0; fi
+# A prefix of the other architecture, or one left half made, is of no use.
 rm -rf "$prefix"
-wineboot -i >/dev/null 2>&1
+"$ZR_WINE" wineboot -i >/dev/null 2>&1
 wineserver -w
 
 reg=$(mktemp --suffix=.reg)
@@ -26,8 +31,10 @@ reg=$(mktemp --suffix=.reg)
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1280x1024"\r\n\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
-wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+"$ZR_WINE" regedit /S "$("$ZR_WINE" winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
 rm -f "$reg"
-touch "$prefix/.zororuv-ready"
-echo "wine prefix ready: $prefix"
+# The registry edit must have taken: without the substitutes every caption shows boxes.
+grep -q IPAPGothic "$prefix/system.reg" || { echo "wine prefix: fonts not mapped" >&2; exit 1; }
+touch "$ready"
+echo "wine prefix ready ($WINEARCH): $prefix"
