@@ -11,6 +11,7 @@
 #include "common/twips.h"
 #include "filesearch/search_paths.h"
 #include "follow/display_text.h"
+#include "follow/newest_file.h"
 #include "follow/notices.h"
 #include "follow/path_rules.h"
 #include "follow/timestamp.h"
@@ -253,6 +254,53 @@ TEST(Bookmarks, ListIsACountAndNumberedPathsAndExecutablesAreRefused) {
         (Values{{L"Book Mark Count", n}, {L"Book Mark List1", path}, {L"Book Mark List2", path}}));
     EXPECT_EQ(DecideAdd(Text(L"\0a", 2)).verdict, AddVerdict::Nothing);
     EXPECT_EQ(DecideAdd(Text(L"a.exe\0.log", 10)).verdict, AddVerdict::Executable);
+}
+
+// A pattern path split; the names a pattern takes and leaves; the newest of one listing for
+// each pattern; whether a pass checks the folder again (at a negative time, once asked to).
+TEST(NewestFile, PatternsTakeLongNamesAndTheNewestIsTheLatestThenTheLastName) {
+    const std::array<const wchar_t*, 3> splits[] = {{L"C:\\l\\a_*.log", L"C:\\l\\", L"a_*.log"},
+                                                    {L"\\\\srv\\s/x?", L"\\\\srv\\s/", L"x?"},
+                                                    {L"C:*.log", L"C:", L"*.log"},
+                                                    {L"*", L"", L"*"}};
+    for (auto [path, folder, name] : splits) {
+        const PatternPath split = SplitPatternPath(path);
+        EXPECT_TRUE(IsNamePattern(path) && split.folder == folder && split.name == name) << path;
+    }
+    for (auto path : {L"C:\\l*\\a.log", L"C:\\l\\", L"a.log"}) EXPECT_FALSE(IsNamePattern(path));
+    const std::tuple<View, Texts, Texts> matches[] = {
+        {L"app_*.log", {L"app_.log", L"APP_2.LOG", L"app_1.x.log"}, {L"app_1.log.1", L"xapp_.log"}},
+        {L"a?c", {L"abc", L"aＸc"}, {L"ac", L"abbc", L""}},
+        {L"*a*b", {L"ab", L"xaxbyb", L"aab"}, {L"aba", L"ba"}},
+        {L"*.*", {L"noext", L"a.b"}, {}},
+        {L"ＬＯＧ*×", {L"ｌｏｇ1×"}, {L"LOG1×", L"ｌｏｇ1÷"}},
+        {L"ÀТΣΣ", {L"àтσς"}, {L"AТΣΣ"}}};
+    for (const auto& [pattern, taken, left] : matches) {
+        for (const Text& name : taken) EXPECT_TRUE(MatchesName(name, pattern)) << name;
+        for (const Text& name : left) EXPECT_FALSE(MatchesName(name, pattern)) << name;
+    }
+    const std::vector<FolderEntry> listing = {
+        {L"a_1.log", 5}, {L"a_2.log", 9}, {L"a_3.log", 9},  {L"a_4.log", 20, true},
+        {L"B.txt", 30},  {L"a.txt", 30},  {L"c.cfg", 35},   {L"C.cfg", 35},
+        {L"x1", 40},     {L"x", 40},      {L"run.exe", 99}, {L"logs", 98, true}};
+    const std::pair<const wchar_t*, const wchar_t*> newest[] = {{L"a_*.log", L"a_3.log"},
+                                                                {L"*.txt", L"B.txt"},
+                                                                {L"*.cfg", L"c.cfg"},
+                                                                {L"*", L"x1"},
+                                                                {L"*.none", L""}};
+    for (auto [pattern, name] : newest) {
+        const FolderEntry* got = PickNewest(listing, pattern);
+        EXPECT_EQ(got ? got->name : L"", name) << pattern;
+    }
+    const std::tuple<int, bool, bool> passes[] = {
+        {0, true, true},      {1000, false, false}, {3000, true, false}, {3000, false, true},
+        {5999, false, false}, {7000, false, true},  {-7001, true, true}, {7002, false, false}};
+    RecheckPolicy policy;
+    for (auto [ms, grew, due] : passes) {
+        if (ms < 0) policy.CheckNextPass();
+        const auto now = RecheckPolicy::Clock::time_point(std::chrono::milliseconds(std::abs(ms)));
+        EXPECT_EQ(policy.Due(now, grew), due) << ms;
+    }
 }
 
 }  // namespace
