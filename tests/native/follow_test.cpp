@@ -7,6 +7,7 @@
 #include "../shared/test_files.h"
 #include "follow/follower.h"
 #include "follow/insertion_text.h"
+#include "follow/newest_file.h"
 
 #ifdef _WIN32
 #include "common/codepage_win.h"
@@ -320,6 +321,45 @@ TEST_F(Follow, TextFollowedDuringRandomWritesEqualsTheFile) {
     EXPECT_EQ(writer.Wait(), 0);
     EXPECT_GE(passes, 20) << "the follower should have read while the writer wrote";
     EXPECT_TRUE(display == Cp(ReadFileBytes(log_))) << "the followed text differs from the file";
+}
+
+// A real folder through the system's own listing: the newest match by its files' last-write
+// times, equal times to the name that sorts last, a newer folder and executable left out, and a
+// newer name whose short 8.3 name alone matches; nothing in a folder out of reach.
+TEST(NewestFile, RealFolderGivesItsNewestMatchingFile) {
+    TempDir dir;
+    const std::wstring in = SplitPatternPath(dir.path(L"*")).folder;
+#ifdef _WIN32
+    const auto lister = MakeWin32FolderLister();
+    const auto at = [&](const std::wstring& name) { return std::filesystem::path(in + name); };
+#else
+    const auto lister = MakePosixFolderLister();
+    // The library turns wide names into bytes through the locale, UTF-32 ones by itself.
+    const auto at = [&](const std::wstring& name) {
+        return std::filesystem::path(dir.dir()) / std::u32string(name.begin(), name.end());
+    };
+#endif
+    const auto now = std::filesystem::file_time_type::clock::now();
+    const std::pair<std::wstring, int> files[] = {
+        {L"a_1.log", -50}, {L"a_2.log", -20},  {L"a_0.log", -20},
+        {L"a_3.log", -30}, {L"a_4.exe", -1},   {L"a_5", -1},
+        {L"a_6.logx", -2}, {L"ログ1.txt", -9}, {L"ログ2.TXT", -8}};
+    for (const auto& [name, age] : files) {
+        ASSERT_TRUE(name == L"a_5" ? std::filesystem::create_directory(at(name))
+                                   : !!std::ofstream(at(name)).write("x", 1));
+        std::filesystem::last_write_time(at(name), now + std::chrono::seconds(age));
+    }
+    for (auto [pattern, newest] : {std::pair<std::wstring, std::wstring>{L"a_*", L"a_6.logx"},
+                                   {L"A_*.LOG", L"a_2.log"},
+                                   {L"ログ?.txt", L"ログ2.TXT"},
+                                   {L"*.none", L""},
+                                   {L"none\\*.log", L""}}) {
+        EXPECT_EQ(FindNewest(*lister, in + pattern).value_or(L""),
+                  newest.empty() ? L"" : in + newest)
+            << pattern;
+    }
+    const auto empty = lister->List(in, L"*.none");
+    EXPECT_TRUE(empty && empty->empty()) << "a folder in reach without a match is listed empty";
 }
 
 }  // namespace
