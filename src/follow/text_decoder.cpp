@@ -9,20 +9,82 @@
 //
 // Decoding keeps what a read ends in the middle of, for the next read, so a character split
 // between two writes is never shown as broken halves. The loops copy runs of plain units
-// straight through and look closer only at line ends, NUL and multi-byte sequences. The
-// code page's own decoder gets whole characters in long runs, cut only after a lead byte
+// straight through and look closer only at line ends, NUL and multi-byte sequences.
+//
+// The code page's own decoder is slow per call on some platforms, so it is asked once per code
+// page for every single byte and every lead and trail byte pair, and whatever it reads as
+// exactly one unit is taken from that table from then on. Everything else (a pair it reads as
+// two units or none, a lead byte with no trail before a line end or at the end of the text)
+// still goes to the decoder itself, in runs of whole characters, cut only after a lead byte
 // that a line end follows (some decoders would take the line end as its trail byte).
 #include "follow/text_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 namespace zr {
+
 namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-enum CpClass : uint8_t { kPlain, kCr, kLf, kLead };
+std::unique_ptr<CodePageTable> BuildTable(const CodePage& codePage) {
+    auto table = std::make_unique<CodePageTable>();
+    auto one = [&](std::string bytes) {
+        std::wstring text = codePage.decode(bytes);
+        if (text.size() == 1) return static_cast<uint32_t>(text[0]);
+        table->others.emplace_back(std::move(bytes), std::move(text));
+        return CodePageTable::kNone;
+    };
+    for (int b = 0; b < 256; ++b) {
+        const auto c = static_cast<char>(b);
+        table->single[b] = CodePageTable::kNone;
+        if (c == '\r' || c == '\n') {
+            table->kind[b] = c == '\r' ? CodePageTable::kCr : CodePageTable::kLf;
+        } else if (codePage.isLeadByte && codePage.isLeadByte(static_cast<unsigned char>(b))) {
+            table->kind[b] = CodePageTable::kLead;
+            table->others.emplace_back(std::string(1, c), codePage.decode(std::string(1, c)));
+            table->row[b] = static_cast<uint32_t>(table->pairs.size());
+            table->pairs.resize(table->pairs.size() + 256, CodePageTable::kNone);
+            for (int t = 0; t < 256; ++t) {
+                if (t != '\r' && t != '\n') {
+                    table->pairs[table->row[b] + t] = one({c, static_cast<char>(t)});
+                }
+            }
+        } else {
+            table->single[b] = one(std::string(1, c));
+            table->kind[b] = table->single[b] == CodePageTable::kNone ? CodePageTable::kOther
+                                                                      : CodePageTable::kTable;
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+// One table per code page for the whole program, whichever thread decodes first.
+const CodePageTable& CodePageTableFor(const CodePage& codePage) {
+    struct Entry {
+        CodePage codePage;
+        std::unique_ptr<CodePageTable> table;
+    };
+    static std::mutex mutex;
+    static std::vector<Entry> tables;
+    const std::lock_guard<std::mutex> lock(mutex);
+    for (const Entry& e : tables) {
+        if (e.codePage.isLeadByte == codePage.isLeadByte && e.codePage.decode == codePage.decode) {
+            return *e.table;
+        }
+    }
+    tables.push_back({codePage, BuildTable(codePage)});
+    return *tables.back().table;
+}
+
+namespace {
 
 // 0x01 to 0x7F but CR and LF: copied as they are.
 struct AsciiTable {
@@ -144,15 +206,7 @@ HeadEncoding EncodingOfHead(std::string_view head) {
 }
 
 TextDecoder::TextDecoder(const CodePage& codePage, TextEncoding encoding)
-    : cpDecode_(codePage.decode), encoding_(encoding) {
-    for (int b = 0; b < 256; ++b) {
-        const auto c = static_cast<unsigned char>(b);
-        cpClass_[b] = c == '\r'                                         ? kCr
-                      : c == '\n'                                       ? kLf
-                      : (codePage.isLeadByte && codePage.isLeadByte(c)) ? kLead
-                                                                        : kPlain;
-    }
-}
+    : codePage_(codePage), encoding_(encoding) {}
 
 void TextDecoder::Adopt(TextEncoding encoding) {
     if (encoding_ == TextEncoding::Auto && heldCount_ == 0) encoding_ = encoding;
@@ -180,7 +234,7 @@ void TextDecoder::Decode(std::string_view bytes, std::wstring& out) {
 
 void TextDecoder::Flush(std::wstring& out) {
     if (heldCount_ > 0 && encoding_ == TextEncoding::CodePage) {
-        out += cpDecode_(std::string_view(reinterpret_cast<const char*>(held_), heldCount_));
+        out += codePage_.decode(std::string_view(reinterpret_cast<const char*>(held_), heldCount_));
         midLine_ = true;
     } else if (heldCount_ > 0 || highSurrogate_ != 0) {
         out += kReplacement;
@@ -273,57 +327,90 @@ void TextDecoder::DecodeAsciiCompatible(const uint8_t* p, size_t n, std::wstring
 }
 
 void TextDecoder::DecodeCodePage(const uint8_t* p, size_t n, std::wstring& out) {
-    cpBytes_.resize(n + 1);
-    char* const first = cpBytes_.data();
-    char* b = first;
-    auto decodeRun = [&] {
-        if (b > first) out += cpDecode_(std::string_view(first, static_cast<size_t>(b - first)));
-        b = first;
-    };
-    const uint8_t* const cls = cpClass_.data();
-    bool cr = afterCr_;
+    if (!cpTable_) cpTable_ = &CodePageTableFor(codePage_);
+    const CodePageTable& table = *cpTable_;
+    const uint8_t* const kind = table.kind.data();
+    std::string& run = cpBytes_;  // what the table cannot read, for the decoder itself
+    run.clear();
     size_t i = 0;
+    // Every byte gives at most one unit from the table; a held lead byte alone adds one.
+    size_t at = out.size();
+    out.resize(at + n + 1);
+    wchar_t* w = out.data() + at;
+    auto decodeRun = [&] {
+        if (run.empty()) return;
+        at = static_cast<size_t>(w - out.data());
+        out.resize(at);
+        out += codePage_.decode(run);
+        run.clear();
+        at = out.size();
+        out.resize(at + n - i + 1);
+        w = out.data() + at;
+    };
+    auto put = [&](uint32_t unit) {
+        decodeRun();
+        *w++ = static_cast<wchar_t>(unit);
+    };
+    auto pair = [&](uint8_t lead, uint8_t trail) {
+        const uint32_t unit = table.Pair(lead, trail);
+        if (unit != CodePageTable::kNone) {
+            put(unit);
+        } else {
+            run += static_cast<char>(lead);
+            run += static_cast<char>(trail);
+        }
+    };
+    bool cr = afterCr_;
     if (heldCount_ > 0) {
         heldCount_ = 0;
-        *b++ = static_cast<char>(held_[0]);
-        if (cls[p[0]] == kCr || cls[p[0]] == kLf) {
+        if (kind[p[0]] == CodePageTable::kCr || kind[p[0]] == CodePageTable::kLf) {
+            run += static_cast<char>(held_[0]);
             decodeRun();
         } else {
-            *b++ = static_cast<char>(p[0]);
+            pair(held_[0], p[0]);
             i = 1;
         }
         cr = false;
     }
     while (i < n) {
-        const size_t run = i;
-        while (i < n && cls[p[i]] == kPlain) *b++ = static_cast<char>(p[i++]);
-        if (i > run) cr = false;
-        if (i == n) break;
-        switch (cls[p[i]]) {
-            case kCr:
-                *b++ = '\r';
+        const uint8_t c = p[i];
+        switch (kind[c]) {
+            case CodePageTable::kTable:
+                decodeRun();
+                do {
+                    *w++ = static_cast<wchar_t>(table.single[p[i++]]);
+                } while (i < n && kind[p[i]] == CodePageTable::kTable);
+                cr = false;
+                break;
+            case CodePageTable::kOther:
+                run += static_cast<char>(c);
+                cr = false;
+                ++i;
+                break;
+            case CodePageTable::kCr:
+                put(L'\r');
                 cr = true;
                 ++i;
                 break;
-            case kLf:
-                if (!cr) *b++ = '\r';
+            case CodePageTable::kLf:
+                if (!cr) put(L'\r');
                 cr = false;
                 ++i;
                 break;
             default:  // a lead byte
                 cr = false;
-                *b++ = static_cast<char>(p[i]);
                 if (i + 1 == n) {
-                    --b;
-                    held_[0] = p[i];
+                    held_[0] = c;
                     heldCount_ = 1;
                     ++i;
-                } else if (cls[p[i + 1]] == kCr || cls[p[i + 1]] == kLf) {
+                } else if (kind[p[i + 1]] == CodePageTable::kCr ||
+                           kind[p[i + 1]] == CodePageTable::kLf) {
                     // A line end cannot be a trail byte: the lead byte stands alone.
-                    decodeRun();
+                    run += static_cast<char>(c);
                     ++i;
+                    decodeRun();
                 } else {
-                    *b++ = static_cast<char>(p[i + 1]);
+                    pair(c, p[i + 1]);
                     i += 2;
                 }
                 break;
@@ -331,6 +418,7 @@ void TextDecoder::DecodeCodePage(const uint8_t* p, size_t n, std::wstring& out) 
     }
     decodeRun();
     afterCr_ = cr;
+    out.resize(static_cast<size_t>(w - out.data()));
 }
 
 void TextDecoder::DecodeUtf16(const uint8_t* p, size_t n, std::wstring& out) {

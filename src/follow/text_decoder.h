@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace zr {
 
@@ -41,6 +43,24 @@ struct HeadEncoding {
 inline constexpr size_t kHeadBytes = 256;
 HeadEncoding EncodingOfHead(std::string_view head);
 
+// What a code page's decoder gives for each byte and each pair of a lead byte and a trail byte
+// other than CR and LF, each read alone: one unit in `single` and `pairs`, or kNone where it
+// gives more or fewer units than one; those bytes are then decoded by the code page itself,
+// and what it gives for them alone is in `others` (a lead byte alone, as before a line end,
+// is there too). Built once per code page, on its first use, and kept for the whole run.
+struct CodePageTable {
+    enum Kind : uint8_t { kTable, kOther, kCr, kLf, kLead };
+    static constexpr uint32_t kNone = 0xFFFFFFFF;
+    std::array<uint8_t, 256> kind{};
+    std::array<uint32_t, 256> single{};
+    std::array<uint32_t, 256> row{};  // where a lead byte's 256 trail bytes begin in pairs
+    std::vector<uint32_t> pairs;
+    std::vector<std::pair<std::string, std::wstring>> others;
+
+    uint32_t Pair(uint8_t lead, uint8_t trail) const { return pairs[row[lead] + trail]; }
+};
+const CodePageTable& CodePageTableFor(const CodePage& codePage);
+
 // Turns the bytes of one stretch of a file, handed over in pieces of any size, into display
 // text: UTF-16 units (one per wchar_t on every platform), each line end (CR, LF or CR LF, in
 // units of the encoding) a lone L'\r', NUL and invalid sequences U+FFFD. What a piece ends in
@@ -69,8 +89,8 @@ class TextDecoder {
     void DecodeCodePage(const uint8_t* p, size_t n, std::wstring& out);
     void DecodeUtf16(const uint8_t* p, size_t n, std::wstring& out);
 
-    std::array<uint8_t, 256> cpClass_{};
-    Decoder cpDecode_;
+    CodePage codePage_;
+    const CodePageTable* cpTable_ = nullptr;  // taken when the first code-page text comes
     TextEncoding encoding_;
     bool afterCr_ = false;
     bool midLine_ = false;
@@ -78,7 +98,7 @@ class TextDecoder {
     uint8_t held_[4] = {};
     size_t heldCount_ = 0;
     wchar_t highSurrogate_ = 0;
-    std::string cpBytes_;  // code-page text of one piece on its way to the decoder
+    std::string cpBytes_;  // code-page bytes the table cannot read, on their way to the decoder
 };
 
 }  // namespace zr
