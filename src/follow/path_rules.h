@@ -10,8 +10,8 @@ namespace zr {
 // NUL padding, and a NUL in the first place means nothing was chosen.
 std::wstring CutAtNul(std::wstring_view path);
 
-// A name whose last three characters are exactly "exe" (lower case, with or without a dot
-// before them) is never followed nor written to; the same letters in capitals pass.
+// A name whose last three characters are "exe" in any mix of case ("APP.EXE", "a.Exe"),
+// with or without a dot before them, is never followed nor written to.
 bool IsRefusedExecutable(std::wstring_view path);
 
 }  // namespace zr

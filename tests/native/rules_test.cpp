@@ -60,10 +60,12 @@ TEST(Notice, StringsAreFoundOnceInTheLineTheyComplete) {
     }
 }
 
-TEST(PathRules, TextBeforeTheFirstNulCountsAndOnlyLowerCaseExeIsRefused) {
+TEST(PathRules, TextBeforeTheFirstNulCountsAndExeInAnyCaseIsRefused) {
     EXPECT_EQ(CutAtNul(Text(L"C:\\a\0C:\\b\0", 10)) + L"|" + CutAtNul(Text(L"\0a", 2)), L"C:\\a|");
-    for (auto name : {L"C:\\a.exe", L"annexe", L"exe"}) EXPECT_TRUE(IsRefusedExecutable(name));
-    for (auto name : {L"A.EXE", L"a.Exe", L"a.exe.log", L"xe", L""}) {
+    for (auto name : {L"C:\\a.exe", L"annexe", L"exe", L"APP.EXE", L"a.Exe", L"annEXe"}) {
+        EXPECT_TRUE(IsRefusedExecutable(name)) << name;
+    }
+    for (auto name : {L"a.exe.log", L"a.ｅｘｅ", L"xe", L"a.ex", L""}) {
         EXPECT_FALSE(IsRefusedExecutable(name)) << name;
     }
 }
