@@ -5,19 +5,11 @@
 #include <array>
 #include <vector>
 
+#include "common/controls_win.h"
 #include "common/font_units.h"
 #include "common/window_win.h"
 
 namespace zr {
-
-namespace {
-int ScreenDpi() {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
-}  // namespace
 
 std::wstring ShowOpenDialog(HWND owner, const std::wstring& pattern) {
     // Room for the longest path the platform accepts (\\?\ paths reach 32,767 characters).
@@ -42,7 +34,7 @@ std::wstring ShowOpenDialog(HWND owner, const std::wstring& pattern) {
 }
 
 bool ShowFontDialog(HWND owner, FontChoice& font) {
-    const int dpi = ScreenDpi();
+    const int dpi = WindowDpi(nullptr);
     LOGFONTW lf{};
     lf.lfHeight = PointsToFontHeight(font.size, dpi);
     lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;

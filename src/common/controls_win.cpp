@@ -43,9 +43,8 @@ int WindowDpi(HWND hwnd) {
         const UINT dpi = fn(hwnd);
         if (dpi) return static_cast<int>(dpi);
     }
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    const WindowDc screen(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -105,21 +104,6 @@ void RescaleFixedWindow(HWND window, std::span<const ControlSpec> specs, int dpi
                                           GetMenu(window) != nullptr, dpi);
     SetWindowPos(window, nullptr, suggested.left, suggested.top, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
-                    BYTE charset) {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDivRound(tenthsOfPoint, dpi, 720);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = italic ? TRUE : FALSE;
-    lf.lfCharSet = charset;
-    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
-    return UniqueFont(CreateFontIndirectW(&lf));
-}
-
-UniqueFont MakeUiFont(int dpi) {
-    return MakeFont(L"ＭＳ Ｐゴシック", 90, false, false, dpi);
 }
 
 void SetControlText(HWND parent, int id, const wchar_t* text) {

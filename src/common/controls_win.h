@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/handles_win.h"
+#include "common/look_win.h"
 
 namespace zr {
 
@@ -32,11 +33,6 @@ SIZE WindowSizeForClient(int clientTwipsW, int clientTwipsH, DWORD style, DWORD 
 // designed client size at the place the system suggests.
 void RescaleFixedWindow(HWND window, std::span<const ControlSpec> specs, int dpi, UniqueFont& font,
                         int clientTwipsW, int clientTwipsH, const RECT& suggested);
-// A font of tenthsOfPoint / 10 points at the given DPI.
-UniqueFont MakeFont(const wchar_t* face, int tenthsOfPoint, bool bold, bool italic, int dpi,
-                    BYTE charset = SHIFTJIS_CHARSET);
-// What every window's controls are written in: ＭＳ Ｐゴシック at 9 points.
-UniqueFont MakeUiFont(int dpi);
 void SetControlText(HWND parent, int id, const wchar_t* text);
 std::wstring ControlText(HWND control);
 std::wstring ControlText(HWND parent, int id);

@@ -93,6 +93,52 @@ struct MenuTraits {
     static void Close(Type h) noexcept { ::DestroyMenu(h); }
 };
 
+// A window's device context (the screen's for a null window) until the end of the owner,
+// which releases it to the window it came from.
+class WindowDc {
+  public:
+    explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+    WindowDc(WindowDc&& other) noexcept
+        : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+    WindowDc& operator=(WindowDc&& other) noexcept {
+        if (this != &other) {
+            Release();
+            window_ = other.window_;
+            dc_ = std::exchange(other.dc_, nullptr);
+        }
+        return *this;
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() { Release(); }
+
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+  private:
+    void Release() noexcept {
+        if (dc_) ::ReleaseDC(window_, std::exchange(dc_, nullptr));
+    }
+    HWND window_;
+    HDC dc_;
+};
+
+// A GDI object selected into a device context for a scope; the one it replaced goes back.
+class SelectedObject {
+  public:
+    SelectedObject(HDC dc, HGDIOBJ object) noexcept
+        : dc_(dc), previous_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() {
+        if (previous_) ::SelectObject(dc_, previous_);
+    }
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueKernel = UniqueHandle<KernelTraits>;
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;

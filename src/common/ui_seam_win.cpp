@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include "common/common_dialogs_win.h"
+#include "common/messages.h"
 
 namespace zr {
 
@@ -37,6 +38,10 @@ UiSeam& Ui() {
 }
 void SetUi(UiSeam* seam) {
     g_current = seam ? seam : &g_real;
+}
+
+void ShowError(HWND owner, const std::wstring& text) {
+    Ui().Message(owner, text, kErrorTitle, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace zr

@@ -31,6 +31,8 @@ class UiSeam {
 };
 
 UiSeam& Ui();
+// A failure told in the program's style: the error title and icon, an OK button.
+void ShowError(HWND owner, const std::wstring& text);
 // Installs a replacement (tests); nullptr puts the real dialogs back.
 void SetUi(UiSeam* seam);
 
