@@ -10,11 +10,17 @@ std::wstring BookmarkValueName(int number) {
     return kBookmarkValuePrefix + std::to_wstring(number);
 }
 
+namespace {
+// A count beyond the limit comes from a damaged key; reading or removing two billion missing
+// values would hang the program.
+int32_t StoredCount(ValueStore& store) {
+    return std::clamp(store.ReadDword(kBookmarkCountName).value_or(0), 0,
+                      static_cast<int32_t>(kMaxBookmarks));
+}
+}  // namespace
+
 std::vector<std::wstring> LoadBookmarks(ValueStore& store) {
-    // A count beyond the limit comes from a damaged key; reading two billion missing
-    // values would hang the start-up.
-    const int32_t count = std::clamp(store.ReadDword(kBookmarkCountName).value_or(0), 0,
-                                     static_cast<int32_t>(kMaxBookmarks));
+    const int32_t count = StoredCount(store);
     std::vector<std::wstring> paths;
     for (int32_t i = 1; i <= count; ++i) {
         std::optional<std::wstring> path = store.ReadString(BookmarkValueName(i));
@@ -23,13 +29,20 @@ std::vector<std::wstring> LoadBookmarks(ValueStore& store) {
     return paths;
 }
 
-void SaveBookmarks(ValueStore& store, std::span<const std::wstring> paths) {
-    const size_t count = std::min(paths.size(), static_cast<size_t>(kMaxBookmarks));
-    // An emptied list is stored as count 0, so the old entries do not come back.
-    store.WriteDword(kBookmarkCountName, static_cast<int32_t>(count));
-    for (size_t i = 0; i < count; ++i) {
-        store.WriteString(BookmarkValueName(static_cast<int>(i + 1)), paths[i]);
+bool SaveBookmarks(ValueStore& store, std::span<const std::wstring> paths) {
+    const int32_t count =
+        static_cast<int32_t>(std::min(paths.size(), static_cast<size_t>(kMaxBookmarks)));
+    const int32_t old = StoredCount(store);
+    for (int32_t i = 0; i < count; ++i) {
+        if (!store.WriteString(BookmarkValueName(i + 1), paths[static_cast<size_t>(i)])) {
+            return false;
+        }
     }
+    // An emptied list is stored as count 0, so the old entries do not come back.
+    if (!store.WriteDword(kBookmarkCountName, count)) return false;
+    // Past the count nothing reads them: one that stays is no loss, so the store stands.
+    for (int32_t i = count + 1; i <= old; ++i) store.Remove(BookmarkValueName(i));
+    return true;
 }
 
 AddDecision DecideAdd(std::wstring_view candidate) {

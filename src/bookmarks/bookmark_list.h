@@ -10,8 +10,6 @@
 
 namespace zr {
 
-inline constexpr wchar_t kBookmarkCountName[] = L"Book Mark Count";
-inline constexpr wchar_t kBookmarkValuePrefix[] = L"Book Mark List";
 // The count is stored as a 16-bit number in older settings, so the list never grows past it.
 inline constexpr int kMaxBookmarks = 32767;
 
@@ -22,9 +20,10 @@ std::wstring BookmarkValueName(int number);
 // type or empty is skipped: it never turns into an entry of its own.
 std::vector<std::wstring> LoadBookmarks(ValueStore& store);
 
-// Writes the count, also 0, and values 1 to N. Values numbered above N are left alone;
-// they are never read back because the count stops before them.
-void SaveBookmarks(ValueStore& store, std::span<const std::wstring> paths);
+// Writes values 1 to N, then the count N (also 0), then removes the old list's entries
+// past N. A refused write ends the store there, so the count never names an entry that was
+// not written. True when the list was stored.
+bool SaveBookmarks(ValueStore& store, std::span<const std::wstring> paths);
 
 enum class AddVerdict {
     Nothing,     // an empty path: a cancelled dialog
@@ -38,7 +37,7 @@ struct AddDecision {
 };
 
 // What adding `candidate` does: the text before the first NUL counts, and names whose last
-// three characters are "exe" (case-sensitive) are refused.
+// three characters are "exe" in any case are refused.
 AddDecision DecideAdd(std::wstring_view candidate);
 
 }  // namespace zr

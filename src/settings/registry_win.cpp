@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "common/handles_win.h"
+#include "common/messages.h"
+#include "common/ui_seam_win.h"
 
 namespace zr {
 
@@ -109,6 +111,16 @@ bool RegistryStore::WriteDword(std::wstring_view name, int32_t value) {
 }
 bool RegistryStore::WriteString(std::wstring_view name, std::wstring_view value) {
     return SetRegValue(root_, subkey_, name, value);
+}
+bool RegistryStore::Remove(std::wstring_view name) {
+    const LSTATUS rc = RegDeleteKeyValueW(root_, subkey_.c_str(), std::wstring(name).c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool SetRegistry(RegistryStore& store, const Settings& settings, HWND owner) {
+    if (SetRegistry(static_cast<ValueStore&>(store), settings)) return true;
+    ShowError(owner ? owner : GetActiveWindow(), kSettingsNotStored);
+    return false;
 }
 
 }  // namespace zr

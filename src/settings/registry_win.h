@@ -30,10 +30,17 @@ class RegistryStore final : public ValueStore {
     std::optional<std::wstring> ReadString(std::wstring_view name) override;
     bool WriteDword(std::wstring_view name, int32_t value) override;
     bool WriteString(std::wstring_view name, std::wstring_view value) override;
+    bool Remove(std::wstring_view name) override;
 
   private:
     HKEY root_;
     std::wstring subkey_;
 };
+
+// The options dialog's store into the settings key: every row written, and a refused write
+// reported once, in a box owned by `owner` (the active window when null). True when every
+// write worked. A store of the settings elsewhere reports its own failure with
+// ShowError(owner, kSettingsNotStored).
+bool SetRegistry(RegistryStore& store, const Settings& settings, HWND owner = nullptr);
 
 }  // namespace zr

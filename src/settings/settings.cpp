@@ -17,10 +17,10 @@ const SettingRow kTable[] = {
     {L"Insert Text", ValueType::Dword, &S::InsertText, 0, L"", false},
     {L"Window Pos", ValueType::Dword, &S::WindowPos, 0, L"", false},
     {L"Read Interval", ValueType::Dword, &S::ReadInterval, kDefaultReadInterval, L"", false},
-    {L"Back Color", ValueType::Dword, &S::BackColor, 16777215, L"", false},
-    {L"Fore Color", ValueType::Dword, &S::ForeColor, 0, L"", false},
-    {L"Font Name", ValueType::Sz, &S::FontName, 0, L"ＭＳ Ｐゴシック", false},
-    {L"Font Size", ValueType::Dword, &S::FontSize, 9, L"", false},
+    {L"Back Color", ValueType::Dword, &S::BackColor, kDefaultBackColor, L"", false},
+    {L"Fore Color", ValueType::Dword, &S::ForeColor, kDefaultForeColor, L"", false},
+    {L"Font Name", ValueType::Sz, &S::FontName, 0, kDefaultFontName, false},
+    {L"Font Size", ValueType::Dword, &S::FontSize, kDefaultFontSize, L"", false},
     {L"Bold", ValueType::Dword, &S::Bold, 0, L"", false},
     {L"Italic", ValueType::Dword, &S::Italic, 0, L"", false},
     {L"Notice", ValueType::Dword, &S::Notice, 0, L"", false},
@@ -62,22 +62,21 @@ void LoadRow(ValueStore& store, const SettingRow& row, Settings& s) {
         row.field);
 }
 
-void StoreRow(ValueStore& store, const SettingRow& row, const Settings& s) {
-    std::visit(Overload{
-                   [&](bool S::*f) { store.WriteDword(row.name, s.*f ? 1 : 0); },
-                   [&](int32_t S::*f) { store.WriteDword(row.name, s.*f); },
-                   [&](std::wstring S::*f) {
-                       if (row.type == ValueType::Dword) {
-                           store.WriteDword(row.name, static_cast<int32_t>(ColorFromText(s.*f)));
-                       } else {
-                           store.WriteString(row.name, s.*f);
-                       }
-                   },
-                   [&](int index) {
-                       store.WriteString(row.name, s.NoticeString[static_cast<size_t>(index)]);
-                   },
-               },
-               row.field);
+bool StoreRow(ValueStore& store, const SettingRow& row, const Settings& s) {
+    return std::visit(
+        Overload{
+            [&](bool S::*f) { return store.WriteDword(row.name, s.*f ? 1 : 0); },
+            [&](int32_t S::*f) { return store.WriteDword(row.name, s.*f); },
+            [&](std::wstring S::*f) {
+                return row.type == ValueType::Dword
+                           ? store.WriteDword(row.name, static_cast<int32_t>(ColorFromText(s.*f)))
+                           : store.WriteString(row.name, s.*f);
+            },
+            [&](int index) {
+                return store.WriteString(row.name, s.NoticeString[static_cast<size_t>(index)]);
+            },
+        },
+        row.field);
 }
 
 }  // namespace
@@ -90,28 +89,32 @@ StartupValues LoadSettings(ValueStore& store, Settings& settings) {
     for (const auto& row : kTable) LoadRow(store, row, settings);
 
     StartupValues out;
-    const int32_t top = store.ReadDword(L"Window Top").value_or(kUnsetWindowPos);
-    const int32_t left = store.ReadDword(L"Window Left").value_or(kUnsetWindowPos);
+    const int32_t top = store.ReadDword(kWindowTopName).value_or(kUnsetWindowPos);
+    const int32_t left = store.ReadDword(kWindowLeftName).value_or(kUnsetWindowPos);
     if (settings.WindowPos && top != kUnsetWindowPos && left != kUnsetWindowPos) {
         out.windowTop = top;
         out.windowLeft = left;
     }
-    out.insertString = store.ReadString(L"Insert String").value_or(L"");
+    out.insertString = store.ReadString(kInsertStringName).value_or(L"");
     return out;
 }
 
-void SetRegistry(ValueStore& store, const Settings& settings) {
+bool SetRegistry(ValueStore& store, const Settings& settings) {
     // Each write stands alone: one failure does not keep the others from being written.
-    for (const auto& row : kTable) StoreRow(store, row, settings);
+    bool all = true;
+    for (const auto& row : kTable) all = StoreRow(store, row, settings) && all;
+    return all;
 }
 
-void SaveExitSettings(ValueStore& store, const Settings& settings, int32_t topTwips,
+bool SaveExitSettings(ValueStore& store, const Settings& settings, int32_t topTwips,
                       int32_t leftTwips, std::wstring_view insertText) {
+    bool all = true;
     if (settings.WindowPos) {
-        store.WriteDword(L"Window Top", topTwips);
-        store.WriteDword(L"Window Left", leftTwips);
+        all = store.WriteDword(kWindowTopName, topTwips) && all;
+        all = store.WriteDword(kWindowLeftName, leftTwips) && all;
     }
-    if (settings.InsertText) store.WriteString(L"Insert String", insertText);
+    if (settings.InsertText) all = store.WriteString(kInsertStringName, insertText) && all;
+    return all;
 }
 
 int32_t EffectiveReadInterval(int32_t stored) {

@@ -15,6 +15,19 @@ inline constexpr wchar_t kConfigKey[] = L"Software\\DIVAZU\\DORU\\Config";
 inline constexpr int32_t kUnsetWindowPos = -50;
 inline constexpr int32_t kDefaultReadInterval = 1000;
 inline constexpr int32_t kMaxReadInterval = 99999;
+// The defaults of the font and colours, which the display has before any settings reach it.
+inline constexpr wchar_t kDefaultFontName[] = L"ＭＳ Ｐゴシック";
+inline constexpr int32_t kDefaultFontSize = 9;
+inline constexpr uint32_t kDefaultForeColor = 0;
+inline constexpr uint32_t kDefaultBackColor = 0xFFFFFF;
+
+// The values the key holds beside the table's rows: what the main window keeps at exit, and
+// the bookmark list, a count and entries numbered from 1 ("Book Mark List1").
+inline constexpr wchar_t kWindowTopName[] = L"Window Top";
+inline constexpr wchar_t kWindowLeftName[] = L"Window Left";
+inline constexpr wchar_t kInsertStringName[] = L"Insert String";
+inline constexpr wchar_t kBookmarkCountName[] = L"Book Mark Count";
+inline constexpr wchar_t kBookmarkValuePrefix[] = L"Book Mark List";
 
 struct Settings {
     bool LoadWindowSize = false;
@@ -48,6 +61,9 @@ class ValueStore {
     virtual std::optional<std::wstring> ReadString(std::wstring_view name) = 0;
     virtual bool WriteDword(std::wstring_view name, int32_t value) = 0;
     virtual bool WriteString(std::wstring_view name, std::wstring_view value) = 0;
+    // True when the value is gone, also when it was never there. A store that cannot remove
+    // values keeps them; only values nothing reads any more are removed.
+    virtual bool Remove(std::wstring_view) { return false; }
 };
 
 enum class ValueType { Sz = 1, Dword = 4 };
@@ -74,11 +90,11 @@ struct StartupValues {
 };
 
 StartupValues LoadSettings(ValueStore& store, Settings& settings);
-// Writes every row of the table (the options dialog's store).
-void SetRegistry(ValueStore& store, const Settings& settings);
+// Writes every row of the table (the options dialog's store); true when every write worked.
+bool SetRegistry(ValueStore& store, const Settings& settings);
 // What the main window keeps at exit; the position is written only when "Window Pos" is on
-// and the text only when "Insert Text" is on.
-void SaveExitSettings(ValueStore& store, const Settings& settings, int32_t topTwips,
+// and the text only when "Insert Text" is on. True when every write worked.
+bool SaveExitSettings(ValueStore& store, const Settings& settings, int32_t topTwips,
                       int32_t leftTwips, std::wstring_view insertText);
 
 // A usable timer period: the stored interval when it is 1 to 99999 ms, else 1000.
