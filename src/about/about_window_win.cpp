@@ -63,30 +63,15 @@ bool AboutWindow::Create() {
                           CW_USEDEFAULT, CW_USEDEFAULT) != nullptr;
 }
 
-LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CREATE:
-            OnCreate();
-            return 0;
-        case WM_COMMAND:
-            OnCommand(LOWORD(wp), HIWORD(wp));
-            return 0;
-        case WM_ACTIVATE:
-            // The close button takes the focus whenever the box is brought up.
-            if (LOWORD(wp) != WA_INACTIVE) SetFocus(Control(IDC_ABOUT_COMMAND1));
-            return 0;
-        case WM_SETFOCUS:
-            SetFocus(Control(IDC_ABOUT_COMMAND1));
-            return 0;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            return 0;
-        default:
-            return Default(msg, wp, lp);
-    }
+void AboutWindow::OnActivate(UINT state, bool, HWND) {
+    if (state != WA_INACTIVE) SetFocus(Control(IDC_ABOUT_COMMAND1));
 }
 
-void AboutWindow::OnCreate() {
+void AboutWindow::OnSetFocus(HWND) {
+    SetFocus(Control(IDC_ABOUT_COMMAND1));
+}
+
+void AboutWindow::OnCreate(const CREATESTRUCTW&) {
     dpi_ = WindowDpi(hwnd());
     CreateControls(hwnd(), kControls, dpi_, nullptr);
     ApplyFontsAndIcon();
@@ -99,7 +84,7 @@ void AboutWindow::OnCreate() {
 
 void AboutWindow::ApplyFontsAndIcon() {
     uiFont_ = MakeUiFont(dpi_);
-    labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, false, dpi_);
+    labelFont_ = MakeStatusFont(dpi_);
     SendMessageW(Control(IDC_ABOUT_COMMAND1), WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()),
                  TRUE);
     SendMessageW(Control(IDC_ABOUT_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()),
@@ -119,7 +104,7 @@ void AboutWindow::OnDpiChanged(int dpi, const RECT& suggested) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void AboutWindow::OnCommand(int id, int code) {
+void AboutWindow::OnCommand(int id, int code, HWND) {
     if (id == IDC_ABOUT_COMMAND1 && code == BN_CLICKED) DestroyWindow(hwnd());
     // Enter, from the message loop's dialog keys, presses the focused close button.
     if (id == IDOK && GetFocus() == Control(IDC_ABOUT_COMMAND1)) DestroyWindow(hwnd());

@@ -27,13 +27,13 @@ class AboutWindow final : public Window {
     // Creates the window hidden and builds the version text; the caller shows it.
     bool Create();
 
-  protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
   private:
-    void OnCreate();
-    void OnCommand(int id, int code);
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnCreate(const CREATESTRUCTW& create) override;
+    void OnCommand(int id, int code, HWND control) override;
+    // The close button takes the focus whenever the box is brought up.
+    void OnActivate(UINT state, bool minimized, HWND other) override;
+    void OnSetFocus(HWND previous) override;
+    void OnDpiChanged(int dpi, const RECT& suggested) override;
     void ApplyFontsAndIcon();
 
     int dpi_ = 96;

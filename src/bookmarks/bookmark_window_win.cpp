@@ -3,6 +3,7 @@
 #include "bookmarks/bookmark_list.h"
 #include "common/controls_win.h"
 #include "common/dropped_files_win.h"
+#include "common/list_box_win.h"
 #include "common/messages.h"
 #include "common/ui_seam_win.h"
 #include "settings/registry_win.h"
@@ -48,29 +49,10 @@ std::wstring OrdinaryFileName(const std::wstring& path) {
     return found.cFileName;
 }
 
-std::wstring ListText(HWND list, int index) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index),
-                 reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
-int TextWidth(HWND list, const std::wstring& text) {
-    HDC dc = GetDC(list);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(list, dc);
-    return size.cx;
-}
-
 // Long paths are reached by scrolling sideways rather than cut off.
 void WidenScrollRange(HWND list, const std::wstring& text, int& widest) {
-    const int width = TextWidth(list, text) + GetSystemMetrics(SM_CXEDGE) * 2;
+    const HFONT font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    const int width = TextExtent(list, font, text).cx + GetSystemMetrics(SM_CXEDGE) * 2;
     if (width <= widest) return;
     widest = width;
     SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest), 0);
@@ -83,34 +65,12 @@ bool BookmarkWindow::Create() {
                           kClientHeight, 0, 0) != nullptr;
 }
 
-LRESULT BookmarkWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CREATE:
-            OnCreate();
-            return 0;
-        case WM_COMMAND:
-            OnCommand(LOWORD(wp), HIWORD(wp));
-            return 0;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            return 0;
-        case WM_DROPFILES:
-            OnDropFiles(reinterpret_cast<HDROP>(wp));
-            return 0;
-        case WM_CLOSE:
-            Close();
-            return 0;
-        default:
-            return Default(msg, wp, lp);
-    }
-}
-
 void BookmarkWindow::OnDropFiles(HDROP drop) {
     // A file dragged from the shell joins the list by the rules of "追加".
     AddList(TakeDroppedFile(hwnd(), drop));
 }
 
-void BookmarkWindow::OnCreate() {
+void BookmarkWindow::OnCreate(const CREATESTRUCTW&) {
     dpi_ = WindowDpi(hwnd());
     font_ = MakeUiFont(dpi_);
     widestPath_ = widestName_ = 0;
@@ -125,7 +85,7 @@ void BookmarkWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     RescaleFixedWindow(hwnd(), kControls, dpi, font_, kClientWidth, kClientHeight, suggested);
 }
 
-void BookmarkWindow::OnCommand(int id, int code) {
+void BookmarkWindow::OnCommand(int id, int code, HWND) {
     switch (id) {
         case IDOK:
             // Enter, from the message loop's dialog keys, on a list opens its selection.
@@ -155,7 +115,7 @@ void BookmarkWindow::AddList(const std::wstring& strAddFilePath) {
         case AddVerdict::Nothing:
             return;
         case AddVerdict::Executable:
-            Ui().Message(hwnd(), kExeRefused, kErrorTitle, MB_ICONSTOP | MB_OK);
+            ShowError(hwnd(), kExeRefused);
             return;
         case AddVerdict::Add:
             Append(decision.path);
@@ -166,13 +126,13 @@ void BookmarkWindow::AddList(const std::wstring& strAddFilePath) {
 void BookmarkWindow::Append(const std::wstring& path) {
     HWND paths = Control(IDC_LSTFILELIST);
     HWND names = Control(IDC_LSTFILENMLIST);
-    if (SendMessageW(paths, LB_GETCOUNT, 0, 0) >= kMaxBookmarks) return;
+    if (ListCount(paths) >= kMaxBookmarks) return;
     const std::wstring name = OrdinaryFileName(path);
     // Both lists or neither: entry i of one always belongs to entry i of the other.
-    const LRESULT at = SendMessageW(paths, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    const int at = ListAdd(paths, path);
     if (at < 0) return;
-    if (SendMessageW(names, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str())) < 0) {
-        SendMessageW(paths, LB_DELETESTRING, static_cast<WPARAM>(at), 0);
+    if (ListAdd(names, name) < 0) {
+        ListDelete(paths, at);
         return;
     }
     WidenScrollRange(paths, path, widestPath_);
@@ -193,12 +153,12 @@ HWND BookmarkWindow::VisibleList() const {
 
 void BookmarkWindow::OnDeleteButton() {
     HWND visible = VisibleList();
-    const LRESULT index = SendMessageW(visible, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return;
+    const int index = ListSelection(visible);
+    if (index < 0) return;
     HWND hidden =
         visible == Control(IDC_LSTFILELIST) ? Control(IDC_LSTFILENMLIST) : Control(IDC_LSTFILELIST);
-    SendMessageW(hidden, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
-    SendMessageW(visible, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+    ListDelete(hidden, index);
+    ListDelete(visible, index);
 }
 
 void BookmarkWindow::OnViewSwitch() {
@@ -210,25 +170,25 @@ void BookmarkWindow::OnViewSwitch() {
 void BookmarkWindow::OpenSelectedFile() {
     HWND paths = Control(IDC_LSTFILELIST);
     HWND from = IsChecked(hwnd(), IDC_CKLISTVIEW) ? Control(IDC_LSTFILENMLIST) : paths;
-    const LRESULT index = SendMessageW(from, LB_GETCURSEL, 0, 0);
+    const int index = ListSelection(from);
     // Nothing selected opens nothing; an empty path would make the main window ask.
-    if (index == LB_ERR) return;
-    const std::wstring path = ListText(paths, static_cast<int>(index));
+    if (index < 0) return;
+    const std::wstring path = ListItemText(paths, index);
     if (!path.empty()) owner_.FileChosen(SideWindowKind::Bookmarks, path, false);
 }
 
 std::vector<std::wstring> BookmarkWindow::Paths() const {
     std::vector<std::wstring> paths;
     HWND list = Control(IDC_LSTFILELIST);
-    const LRESULT count = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
-    for (int i = 0; i < count; ++i) paths.push_back(ListText(list, i));
+    const int count = ListCount(list);
+    for (int i = 0; i < count; ++i) paths.push_back(ListItemText(list, i));
     return paths;
 }
 
 void BookmarkWindow::Close() {
     if (!hwnd()) return;
     RegistryStore store;
-    SaveBookmarks(store, Paths());
+    if (!SaveBookmarks(store, Paths())) ShowError(hwnd(), kBookmarksNotStored);
     owner_.SideWindowClosed(SideWindowKind::Bookmarks);
     DestroyWindow(hwnd());
 }

@@ -3,8 +3,6 @@
 // which file the user chose.
 #pragma once
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -34,19 +32,18 @@ class BookmarkWindow final : public Window {
     // Adds one file to both lists; a cancelled dialog's empty path adds nothing and an
     // executable is refused with a message.
     void AddList(const std::wstring& strAddFilePath);
-    // The close step the close box runs too: the list is stored and the window destroyed.
+    // The close step the close box runs too: the list is stored (a refused store is
+    // reported) and the window destroyed.
     void Close();
     // The full paths in list order.
     std::vector<std::wstring> Paths() const;
 
-  protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
   private:
-    void OnCreate();
-    void OnDropFiles(HDROP drop);
-    void OnCommand(int id, int code);
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnCreate(const CREATESTRUCTW& create) override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnDpiChanged(int dpi, const RECT& suggested) override;
+    void OnDropFiles(HDROP drop) override;
+    void OnClose() override { Close(); }
     void OnAddButton();
     void OnDeleteButton();
     void OnViewSwitch();

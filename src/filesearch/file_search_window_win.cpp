@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/controls_win.h"
+#include "common/list_box_win.h"
 #include "common/messages.h"
 #include "common/ui_seam_win.h"
 #include "filesearch/search_paths.h"
@@ -96,11 +97,12 @@ std::set<std::wstring> MatchingFiles(const std::wstring& folder,
     return names;
 }
 
-std::wstring ListText(HWND list, UINT getLength, UINT getText, LRESULT index) {
-    const LRESULT length = SendMessageW(list, getLength, static_cast<WPARAM>(index), 0);
+std::wstring DriveText(HWND drives, LRESULT index) {
+    const LRESULT length = SendMessageW(drives, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length < 0) return {};
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(list, getText, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(drives, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(text.data()));
     text.resize(wcslen(text.c_str()));
     return text;
 }
@@ -124,26 +126,7 @@ bool FileSearchWindow::Create() {
                           kClientHeight, 0, 0) != nullptr;
 }
 
-LRESULT FileSearchWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CREATE:
-            OnCreate();
-            return 0;
-        case WM_COMMAND:
-            OnCommand(LOWORD(wp), HIWORD(wp));
-            return 0;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            return 0;
-        case WM_CLOSE:
-            Close();
-            return 0;
-        default:
-            return Default(msg, wp, lp);
-    }
-}
-
-void FileSearchWindow::OnCreate() {
+void FileSearchWindow::OnCreate(const CREATESTRUCTW&) {
     dpi_ = WindowDpi(hwnd());
     font_ = MakeUiFont(dpi_);
     CreateControls(hwnd(), kControls, dpi_, font_.get());
@@ -164,7 +147,7 @@ void FileSearchWindow::Close() {
     DestroyWindow(hwnd());
 }
 
-void FileSearchWindow::OnCommand(int id, int code) {
+void FileSearchWindow::OnCommand(int id, int code, HWND) {
     // Enter arrives as IDOK from the message loop's dialog keys; on a list it does what a
     // double-click does.
     if (id == IDOK) {
@@ -212,21 +195,19 @@ bool FileSearchWindow::SetFolder(const std::wstring& folder) {
 
     HWND list = Control(IDC_DIR1);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    ListClear(list);
     // One wide blank per level shows the folders as a tree.
     for (size_t level = 0; level < chain.size(); ++level) {
         const std::wstring& path = chain[level];
         const std::wstring shown =
             level == 0 ? path : path.substr(chain[level - 1].size() + (level > 1 ? 1 : 0));
-        const std::wstring item = std::wstring(level, L'\u3000') + shown;
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        ListAdd(list, std::wstring(level, L'\u3000') + shown);
     }
     for (const auto& name : *subfolders) {
-        const std::wstring item = std::wstring(chain.size(), L'\u3000') + name;
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        ListAdd(list, std::wstring(chain.size(), L'\u3000') + name);
         folderItems_.push_back(JoinPath(folder_, name));
     }
-    SendMessageW(list, LB_SETCURSEL, chain.size() - 1, 0);
+    ListSelect(list, static_cast<int>(chain.size()) - 1);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     FillFiles();
@@ -236,23 +217,21 @@ bool FileSearchWindow::SetFolder(const std::wstring& folder) {
 void FileSearchWindow::FillFiles() {
     HWND list = Control(IDC_FILE1);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    for (const auto& name : MatchingFiles(folder_, patterns_)) {
-        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    }
+    ListClear(list);
+    for (const auto& name : MatchingFiles(folder_, patterns_)) ListAdd(list, name);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
 
 void FileSearchWindow::ReportUnreadable(const std::wstring& what) {
-    Ui().Message(hwnd(), what + L" を読み込めません。", kErrorTitle, MB_ICONERROR | MB_OK);
+    ShowError(hwnd(), what + L" を読み込めません。");
 }
 
 void FileSearchWindow::OnDriveChange() {
     HWND drives = Control(IDC_DRIVE1);
     const LRESULT index = SendMessageW(drives, CB_GETCURSEL, 0, 0);
     if (index == CB_ERR || index == driveIndex_) return;
-    const std::wstring drive = ListText(drives, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
+    const std::wstring drive = DriveText(drives, index);
     // The drive's own current folder, as the system keeps one per drive; its root when that
     // folder is gone.
     wchar_t full[MAX_PATH] = {};
@@ -267,7 +246,7 @@ void FileSearchWindow::OnDriveChange() {
 }
 
 void FileSearchWindow::OnFolderChosen() {
-    const LRESULT index = SendMessageW(Control(IDC_DIR1), LB_GETCURSEL, 0, 0);
+    const int index = ListSelection(Control(IDC_DIR1));
     if (index < 0 || static_cast<size_t>(index) >= folderItems_.size()) return;
     const std::wstring target = folderItems_[static_cast<size_t>(index)];
     if (!SetFolder(target)) ReportUnreadable(target);
@@ -280,9 +259,9 @@ void FileSearchWindow::OnSearch() {
 
 void FileSearchWindow::OnFileDoubleClick() {
     HWND files = Control(IDC_FILE1);
-    const LRESULT index = SendMessageW(files, LB_GETCURSEL, 0, 0);
-    if (index == LB_ERR) return;
-    const std::wstring path = JoinPath(folder_, ListText(files, LB_GETTEXTLEN, LB_GETTEXT, index));
+    const int index = ListSelection(files);
+    if (index < 0) return;
+    const std::wstring path = JoinPath(folder_, ListItemText(files, index));
     // The tick asks for a bookmark; the owner knows whether the bookmarks are there to take it.
     owner_.FileChosen(SideWindowKind::FileSearch, path, IsChecked(hwnd(), IDC_CKBM));
 }

@@ -31,13 +31,11 @@ class FileSearchWindow final : public Window {
     // The full paths behind the entries of the folder list, in list order.
     const std::vector<std::wstring>& FolderItems() const { return folderItems_; }
 
-  protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
   private:
-    void OnCreate();
-    void OnCommand(int id, int code);
-    void OnDpiChanged(int dpi, const RECT& suggested);
+    void OnCreate(const CREATESTRUCTW& create) override;
+    void OnCommand(int id, int code, HWND control) override;
+    void OnDpiChanged(int dpi, const RECT& suggested) override;
+    void OnClose() override { Close(); }
     void OnDriveChange();
     void OnFolderChosen();
     void OnSearch();

@@ -14,7 +14,6 @@ namespace {
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr int kClientWidth = 7815;
 constexpr int kClientHeight = 4800;
-constexpr COLORREF kNoteColor = RGB(255, 192, 192);
 
 constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
@@ -109,14 +108,7 @@ void TurnInputMethodOff(HWND control) {
 // font in use is wider than the designed font, the note grows to its text.
 void FitNoteToText(HWND note, HFONT font) {
     if (!note) return;
-    wchar_t text[64] = {};
-    const int n = GetWindowTextW(note, text, 64);
-    HDC dc = GetDC(note);
-    HGDIOBJ old = SelectObject(dc, font);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, text, n, &extent);
-    SelectObject(dc, old);
-    ReleaseDC(note, dc);
+    const SIZE extent = TextExtent(note, font, ControlText(note));
     RECT r;
     GetClientRect(note, &r);
     if (extent.cx > r.right) {
@@ -146,12 +138,7 @@ POINT CentredOn(HWND owner, SIZE size) {
 }  // namespace
 
 OptionsDialog::OptionsDialog(HWND owner, const Settings& settings, const DisplayState& display)
-    : owner_(owner),
-      settings_(settings),
-      font_{display.strCurFontName, display.lngCurFontSize, display.blnCurBold,
-            display.blnCurItalic},
-      fore_(ColorFromText(display.strCurForeColor, 0)),
-      back_(ColorFromText(display.strCurBackColor, RGB(255, 255, 255))) {}
+    : owner_(owner), settings_(settings), shown_(display) {}
 
 bool OptionsDialog::Create() {
     const int dpi = WindowDpi(owner_);
@@ -186,37 +173,15 @@ std::optional<Settings> OptionsDialog::ShowModal() {
     return confirmed_;
 }
 
-LRESULT OptionsDialog::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CREATE:
-            OnCreate();
-            return 0;
-        case WM_COMMAND:
-            if (HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
-            return 0;
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORSTATIC:
-            return OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        case WM_ACTIVATE:
-            // The dialog keeps the focus where the user left it when it is reactivated.
-            if (LOWORD(wp) == WA_INACTIVE) {
-                focus_ = GetFocus();
-            } else if (focus_ && IsChild(hwnd(), focus_)) {
-                SetFocus(focus_);
-            }
-            return 0;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            return 0;
-        case WM_CLOSE:
-            Close();
-            return 0;
-        default:
-            return Default(msg, wp, lp);
+void OptionsDialog::OnActivate(UINT state, bool, HWND) {
+    if (state == WA_INACTIVE) {
+        focus_ = GetFocus();
+    } else if (focus_ && IsChild(hwnd(), focus_)) {
+        SetFocus(focus_);
     }
 }
 
-void OptionsDialog::OnCreate() {
+void OptionsDialog::OnCreate(const CREATESTRUCTW&) {
     dpi_ = WindowDpi(hwnd());
     RecreateFonts();
     CreateControls(hwnd(), kControls, dpi_, uiFont_.get());
@@ -240,8 +205,8 @@ void OptionsDialog::RecreateFonts() {
 }
 
 void OptionsDialog::ApplyPreviewFont() {
-    UniqueFont font = MakeFont(font_.name.c_str(), font_.size * 10, font_.bold, font_.italic, dpi_,
-                               DEFAULT_CHARSET);
+    UniqueFont font = MakeFont(shown_.strCurFontName.c_str(), shown_.lngCurFontSize * 10,
+                               shown_.blnCurBold, shown_.blnCurItalic, dpi_, DEFAULT_CHARSET);
     HWND preview = GetDlgItem(hwnd(), IDC_OPT_PREVIEW);
     if (preview) SendMessageW(preview, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     previewFont_ = std::move(font);
@@ -259,7 +224,8 @@ void OptionsDialog::Fill() {
     for (size_t i = 0; i < 3; ++i) SetControlText(h, kAlertBoxes[i], s.NoticeString[i].c_str());
 }
 
-void OptionsDialog::OnCommand(int id) {
+void OptionsDialog::OnCommand(int id, int code, HWND) {
+    if (code != BN_CLICKED) return;
     switch (id) {
         case IDC_OPT_ALERT:
             OnAlertClick();
@@ -271,10 +237,10 @@ void OptionsDialog::OnCommand(int id) {
             OnFont();
             break;
         case IDC_OPT_FORECOLOR:
-            OnColor(fore_);
+            OnColor(&DisplayState::strCurForeColor, kDefaultForeColor);
             break;
         case IDC_OPT_BACKCOLOR:
-            OnColor(back_);
+            OnColor(&DisplayState::strCurBackColor, kDefaultBackColor);
             break;
         case IDC_OPT_APPLY:
             OnApply();
@@ -304,16 +270,20 @@ void OptionsDialog::OnWaveBrowse() {
 }
 
 void OptionsDialog::OnFont() {
-    FontChoice chosen = font_;
+    FontChoice chosen{shown_.strCurFontName, shown_.lngCurFontSize, shown_.blnCurBold,
+                      shown_.blnCurItalic};
     if (!Ui().FontDialog(hwnd(), chosen)) return;
-    font_ = std::move(chosen);
+    shown_.strCurFontName = std::move(chosen.name);
+    shown_.lngCurFontSize = chosen.size;
+    shown_.blnCurBold = chosen.bold;
+    shown_.blnCurItalic = chosen.italic;
     ApplyPreviewFont();
 }
 
-void OptionsDialog::OnColor(COLORREF& color) {
-    const auto chosen = Ui().ColorDialog(hwnd(), color);
+void OptionsDialog::OnColor(std::wstring DisplayState::*color, COLORREF fallback) {
+    const auto chosen = Ui().ColorDialog(hwnd(), ColorFromText(shown_.*color, fallback));
     if (!chosen) return;
-    color = *chosen;
+    shown_.*color = ColorToText(*chosen);
     InvalidateRect(GetDlgItem(hwnd(), IDC_OPT_PREVIEW), nullptr, TRUE);
 }
 
@@ -328,16 +298,10 @@ void OptionsDialog::OnApply() {
         return;
     }
 
-    Settings s = settings_;
+    Settings s = SettingsWithDisplay(settings_, shown_);
     for (const auto& c : kChecks) s.*c.field = IsChecked(h, c.id);
     s.Blink = IsChecked(h, IDC_OPT_AOPT1);
     s.ReadInterval = *interval;
-    s.BackColor = ColorToText(back_);
-    s.ForeColor = ColorToText(fore_);
-    s.FontName = font_.name;
-    s.FontSize = font_.size;
-    s.Bold = font_.bold;
-    s.Italic = font_.italic;
     s.WaveFilePath = ControlText(h, IDC_OPT_WAVE);
     for (size_t i = 0; i < 3; ++i) s.NoticeString[i] = ControlText(h, kAlertBoxes[i]);
     confirmed_ = std::move(s);
@@ -360,22 +324,23 @@ void OptionsDialog::OnDpiChanged(int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT OptionsDialog::OnCtlColor(UINT msg, HDC dc, HWND control) {
+HBRUSH OptionsDialog::OnCtlColor(UINT msg, HDC dc, HWND control) {
     const int id = GetDlgCtrlID(control);
     if (id == IDC_OPT_PREVIEW) {
-        SetTextColor(dc, fore_);
-        SetBkColor(dc, back_);
-        if (!previewBrush_ || previewBrushColor_ != back_) {
-            previewBrush_.reset(CreateSolidBrush(back_));
-            previewBrushColor_ = back_;
+        const COLORREF back = ColorFromText(shown_.strCurBackColor, kDefaultBackColor);
+        SetTextColor(dc, ColorFromText(shown_.strCurForeColor, kDefaultForeColor));
+        SetBkColor(dc, back);
+        if (!previewBrush_ || previewBrushColor_ != back) {
+            previewBrush_.reset(CreateSolidBrush(back));
+            previewBrushColor_ = back;
         }
-        return reinterpret_cast<LRESULT>(previewBrush_.get());
+        return previewBrush_.get();
     }
     if (id == IDC_OPT_LABEL2) {
         SetBkColor(dc, kNoteColor);
-        return reinterpret_cast<LRESULT>(noteBrush_.get());
+        return noteBrush_.get();
     }
-    return Default(msg, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    return Window::OnCtlColor(msg, dc, control);
 }
 
 }  // namespace zr

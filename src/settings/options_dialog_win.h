@@ -70,24 +70,24 @@ class OptionsDialog final : public Window {
     // input until it closes. The settings confirmed with "設定", or nothing.
     std::optional<Settings> ShowModal();
 
-  protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
   private:
     bool Create();
-    void OnCreate();
+    void OnCreate(const CREATESTRUCTW& create) override;
+    void OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnCtlColor(UINT msg, HDC dc, HWND control) override;
+    // The dialog keeps the focus where the user left it when it is reactivated.
+    void OnActivate(UINT state, bool minimized, HWND other) override;
+    void OnDpiChanged(int dpi, const RECT& suggested) override;
+    void OnClose() override { Close(); }
     void Fill();
-    void OnCommand(int id);
     void OnAlertClick();
     void OnWaveBrowse();
     void OnFont();
-    void OnColor(COLORREF& color);
+    void OnColor(std::wstring DisplayState::*color, COLORREF fallback);
     void OnApply();
     void Close();
-    void OnDpiChanged(int dpi, const RECT& suggested);
     void RecreateFonts();
     void ApplyPreviewFont();
-    LRESULT OnCtlColor(UINT msg, HDC dc, HWND control);
 
     HWND owner_;
     Settings settings_;
@@ -96,9 +96,7 @@ class OptionsDialog final : public Window {
     int dpi_ = 96;
     HWND focus_ = nullptr;  // the control to give the focus back to on reactivation
     // What the preview shows; it reaches the settings and the display only through "設定".
-    FontChoice font_;
-    COLORREF fore_ = 0;
-    COLORREF back_ = RGB(255, 255, 255);
+    DisplayState shown_;
     UniqueFont uiFont_;
     UniqueFont previewFont_;
     UniqueBrush previewBrush_;
