@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <richedit.h>
+#include <sddl.h>
 
 #include "common/message_filter_win.h"
 #include "settings/settings.h"
@@ -79,6 +80,23 @@ std::optional<std::wstring> ReadString(const wchar_t* name) {
         return std::nullopt;
     value.resize(size / sizeof(wchar_t) - 1);
     return value;
+}
+
+ReadOnlyConfig::ReadOnlyConfig() {
+    RegCreateKeyExW(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    DWORD size = DWORD(saved_.size());
+    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;  // everyone may read the key, no one may change it
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                         &readOnly, nullptr);
+    RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, readOnly);
+    LocalFree(readOnly);
+}
+
+ReadOnlyConfig::~ReadOnlyConfig() {
+    RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+    RegCloseKey(key_);
 }
 
 void Click(HWND parent, int id) {

@@ -58,11 +58,12 @@ struct ScriptedUi : UiSeam {
     struct Shown {
         std::wstring text;
         UINT flags;
+        std::wstring caption;
     };
     ScriptedUi() { SetUi(this); }
     ~ScriptedUi() override { SetUi(nullptr); }
-    int Message(HWND, const std::wstring& text, const std::wstring&, UINT flags) override {
-        messages.push_back({text, flags});
+    int Message(HWND, const std::wstring& text, const std::wstring& caption, UINT flags) override {
+        messages.push_back({text, flags, caption});
         return IDOK;
     }
     std::wstring OpenFileDialog(HWND owner, const std::wstring&) override {
@@ -97,6 +98,18 @@ class ConfigTest : public ::testing::Test {
     void SetUp() override { ClearConfig(); }
     void TearDown() override { ClearConfig(); }
     ScriptedUi ui;
+};
+
+// The program's key readable and nothing more, by its security descriptor, as a locked-down
+// machine may leave it; the end of the object gives the key its own descriptor back.
+class ReadOnlyConfig {
+  public:
+    ReadOnlyConfig();
+    ~ReadOnlyConfig();
+
+  private:
+    HKEY key_ = nullptr;  // opened before the lock, so it can still undo it
+    std::vector<BYTE> saved_ = std::vector<BYTE>(4096);
 };
 
 // Waits on its own thread for a dialog of this process with the given caption and runs `act`

@@ -10,6 +10,7 @@
 
 #include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
+#include "common/messages.h"
 #include "settings/options_dialog_win.h"
 
 namespace zr::test {
@@ -273,6 +274,25 @@ TEST_F(Options, HoldsTheProgramWhileOpenAndCancelKeepsNothing) {
     EXPECT_EQ(
         std::tuple(ReadString(L"Font Name"), ReadDword(L"Font Size"), ReadDword(L"Fore Color")),
         std::tuple(L"IPAゴシック", 14u, DWORD(RGB(12, 0, 200))));
+}
+
+// A store the registry refuses is told once, in the program's words, and what was stored stays.
+TEST_F(Options, ARefusedStoreIsToldOnceAndKeepsWhatWasStored) {
+    auto main = StartMain();
+    ASSERT_TRUE(main);
+    for (int r = 0; r < 2; ++r) {
+        std::optional<ReadOnlyConfig> locked;
+        if (r) locked.emplace();
+        ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
+            Enter(d, Round(r), ui);
+            UserClick(d, IDC_OPT_APPLY);
+        }));
+        locked.reset();
+        EXPECT_EQ(Snapshot(), Round(0)) << r;
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(std::tuple(ui.messages[0].text, ui.messages[0].caption, ui.messages[0].flags),
+              std::tuple(kSettingsNotStored, kErrorTitle, UINT(MB_OK | MB_ICONERROR)));
 }
 
 }  // namespace
