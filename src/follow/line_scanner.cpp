@@ -501,9 +501,10 @@ const LineScanner::Filter& LineScanner::FilterFor(TextEncoding encoding) {
     std::map<uint32_t, std::vector<std::pair<uint32_t, uint32_t>>> joined;
     for (const std::wstring& term : terms) {
         for (wchar_t c : term) {
-            if (static_cast<uint32_t>(c) >= 0x10000 || wanted[static_cast<uint32_t>(c)]) continue;
-            wanted[static_cast<uint32_t>(c)] = true;
-            for (uint16_t u : fold.Sources(c)) from[static_cast<uint32_t>(c)].push_back(u);
+            const auto unit = static_cast<uint32_t>(c);
+            if (unit >= 0x10000 || wanted[unit]) continue;
+            wanted[unit] = true;
+            for (uint16_t u : fold.Sources(c)) from[unit].push_back(u);
         }
     }
     for (uint32_t base = 0xFF61; base <= 0xFF9F; ++base) {

@@ -133,9 +133,9 @@ Folding::Folding(const MatchOptions& options)
     : table_(TableFor(Bits(options)).data()), bits_(Bits(options)), width_(options.ignoreWidth) {}
 
 std::span<const uint16_t> Folding::Sources(wchar_t folded) const {
-    if (static_cast<uint32_t>(folded) >= 0x10000) return {};
-    const auto& s = SourcesFor(bits_);
     const auto f = static_cast<uint32_t>(folded);
+    if (f >= 0x10000) return {};
+    const auto& s = SourcesFor(bits_);
     return {s.units.data() + s.start[f], s.units.data() + s.start[f + 1]};
 }
 

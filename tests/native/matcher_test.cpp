@@ -166,11 +166,11 @@ TEST(LineScanner, GivesTheLinesThatDecodingEveryLineWouldGiveWhereverTheBytesAre
         {L"", "\r"},
         {L"エラー：ディスク　error", "\r\n"},
         {L"ﾃﾞｨｽｶ", "\r"},
-        {L"ソ表 ｅｒｒｏｒ", "\n"},
+        {L"ソ表 ｅＲｒｏｒ", "\n"},
         {L"last Error ディ", ""}};
     const std::tuple<std::wstring, const char*> queries[] = {
-        {L"error", "cw"}, {L"ディスク", "cw"}, {L"\"ERROR\" ﾃﾞ", "w"}, {L"カ", "w"},
-        {L"", ""},        {L"えらー", "wk"},   {L"r d", "cw"}};
+        {L"error", "cw"},  {L"ディスク", "cw"}, {L"\"ERROR\" ﾃﾞ", "w"}, {L"カ", "w"}, {L"", ""},
+        {L"えらー", "wk"}, {L"r d", "cw"},      {L"q \\", "cw"},        {L"゛", "w"}};
     for (Enc encoding : {Enc::Auto, Enc::CodePage, Enc::Utf8, Enc::Utf16Le, Enc::Utf16Be}) {
         const std::string bytes = Encoded(lines, encoding);
         for (const auto& [query, ignoring] : queries) {
