@@ -217,10 +217,10 @@ TEST(LineScanner, RandomTextAndLongLinesAgreeWithDecodingEveryLine) {
         ASSERT_EQ(Scanned(matcher, bytes, encoding, cuts), Expected(matcher, bytes, encoding))
             << "round " << round << ": " << test::Hex(bytes);
     }
-    const std::wstring far(40000, L'x');
+    const std::wstring filler(40000, L'x');
     for (Enc encoding : {Enc::CodePage, Enc::Utf8, Enc::Utf16Le}) {
-        const std::string bytes = Encoded({{far + L"ｴﾗｰ" + far + L"ﾃﾞｨｽｸ", "\r\n"},
-                                           {far + L"エラー", "\n"},
+        const std::string bytes = Encoded({{filler + L"ｴﾗｰ" + filler + L"ﾃﾞｨｽｸ", "\r\n"},
+                                           {filler + L"エラー", "\n"},
                                            {L"ディスクエラー", ""}},
                                           encoding);
         for (size_t piece : {997, 4096}) {
