@@ -133,7 +133,10 @@ struct LineScanner::Filter {
     // of longer ones. A line that has none of them can match in plain forms only.
     std::bitset<256> otherBytes;
     std::bitset<0x10000> otherPairs;
-    bool exact = true;  // false when some form cannot be told from the bytes
+    bool exact = true;      // false when some form cannot be told from the bytes
+    bool highOnly = false;  // all other forms begin above 0x7F: ASCII stretches are passed over
+    // The plain bytes of each term's first character, when there are one or two.
+    std::vector<std::pair<uint16_t, uint16_t>> plainFirst;
 
     size_t Find(const uint8_t* p, size_t from, size_t to) const;
 };
@@ -363,7 +366,10 @@ LineScanner::Plain LineScanner::PlainMatch(const Filter& filter, const uint8_t* 
                 found = m == len;
             }
         } else {
+            const auto [b0, b1] = filter.plainFirst[t];
             for (size_t j = begin; !found && j + len <= end; ++j) {
+                if (b0 <= 0xFF) j = FindEither(p, j, end - len + 1, b0, b1, 1);
+                if (j + len > end) break;
                 size_t m = 0;
                 while (m < len && filter.plain[p[j + m]] == static_cast<uint32_t>(term[m])) ++m;
                 if (m < len) continue;
@@ -385,7 +391,25 @@ LineScanner::Plain LineScanner::PlainMatch(const Filter& filter, const uint8_t* 
 LineScanner::Plain LineScanner::Exact(const Filter& filter, const uint8_t* p, size_t begin,
                                       size_t end) const {
     if (!filter.exact) return Plain::kUnknown;
-    for (size_t j = begin; j < end; j += wide_ ? 2 : 1) {
+    size_t j = begin;
+#if defined(__SSE2__)
+    // Stretches of 16 bytes that hold no form looked for are passed over whole: ASCII bytes,
+    // or UTF-16 LE units from 1 to 0xD7FF.
+    const bool skip = wide_ ? !swapped_ : filter.highOnly;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i belowSurrogates = _mm_set1_epi16(static_cast<short>(0xD7FF));
+    while (skip && j + 16 <= end) {
+        const __m128i v = Load128(p + j);
+        const __m128i odd =
+            wide_ ? _mm_or_si128(_mm_cmpeq_epi16(v, zero), _mm_subs_epu16(v, belowSurrogates)) : v;
+        if (wide_ ? _mm_movemask_epi8(_mm_cmpeq_epi8(odd, zero)) != 0xFFFF
+                  : _mm_movemask_epi8(odd) != 0) {
+            break;
+        }
+        j += 16;
+    }
+#endif
+    for (; j < end; j += wide_ ? 2 : 1) {
         if (wide_) {
             uint16_t u = Load16(p + j);
             if (swapped_) u = static_cast<uint16_t>(u >> 8 | u << 8);
@@ -492,6 +516,13 @@ const LineScanner::Filter& LineScanner::FilterFor(TextEncoding encoding) {
                                                 static_cast<uint32_t>(c)) != f.plain.end());
         }
         f.plainTerm.push_back(plain);
+        std::vector<uint16_t> bytes;
+        for (int b = 0; b < 0x80 && !term.empty(); ++b) {
+            if (f.plain[b] == static_cast<uint32_t>(term[0]))
+                bytes.push_back(static_cast<uint16_t>(b));
+        }
+        const bool few = !bytes.empty() && bytes.size() <= 2;
+        f.plainFirst.push_back({few ? bytes.front() : 0x100, few ? bytes.back() : 0x100});
     }
     if (terms.empty()) return f;
 
@@ -636,6 +667,9 @@ const LineScanner::Filter& LineScanner::FilterFor(TextEncoding encoding) {
             f.firstList = std::move(first);
         }
     }
+    f.highOnly = true;
+    for (uint32_t v = 0; v < 0x8000 && f.highOnly; ++v) f.highOnly = !f.otherPairs[v];
+    for (int b = 0; b < 0x80; ++b) f.highOnly = f.highOnly && !f.otherBytes[b];
     for (uint16_t v : f.lastList) f.last[v] = true;
     for (uint16_t v : f.firstList) f.first[v] = true;
     return f;
