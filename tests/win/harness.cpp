@@ -82,21 +82,21 @@ std::optional<std::wstring> ReadString(const wchar_t* name) {
     return value;
 }
 
-ReadOnlyConfig::ReadOnlyConfig() {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kConfigKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    DWORD size = DWORD(saved_.size());
-    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size);
+ReadOnlyConfig::ReadOnlyConfig(bool on) {
+    DWORD size = DWORD(saved.size());
     PSECURITY_DESCRIPTOR readOnly = nullptr;  // everyone may read the key, no one may change it
-    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                         &readOnly, nullptr);
-    RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, readOnly);
+    if (on &&
+        !RegCreateKeyExW(HKEY_CURRENT_USER, kConfigKey, 0, 0, 0, KEY_ALL_ACCESS, 0, &key, 0) &&
+        !RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data(), &size) &&
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", 1, &readOnly, 0))
+        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly);
     LocalFree(readOnly);
 }
 
 ReadOnlyConfig::~ReadOnlyConfig() {
-    RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
-    RegCloseKey(key_);
+    if (!key) return;
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data());
+    RegCloseKey(key);
 }
 
 void Click(HWND parent, int id) {

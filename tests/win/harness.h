@@ -100,16 +100,13 @@ class ConfigTest : public ::testing::Test {
     ScriptedUi ui;
 };
 
-// The program's key readable and nothing more, by its security descriptor, as a locked-down
-// machine may leave it; the end of the object gives the key its own descriptor back.
-class ReadOnlyConfig {
-  public:
-    ReadOnlyConfig();
+// While `on`, the program's key is readable and nothing more, by its security descriptor, as a
+// locked-down machine may leave it; the key's own descriptor comes back at the end.
+struct ReadOnlyConfig {
+    explicit ReadOnlyConfig(bool on = true);
     ~ReadOnlyConfig();
-
-  private:
-    HKEY key_ = nullptr;  // opened before the lock, so it can still undo it
-    std::vector<BYTE> saved_ = std::vector<BYTE>(4096);
+    HKEY key = nullptr;  // opened before the lock, so that it can undo it
+    std::vector<BYTE> saved = std::vector<BYTE>(4096);
 };
 
 // Waits on its own thread for a dialog of this process with the given caption and runs `act`

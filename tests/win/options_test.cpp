@@ -281,13 +281,11 @@ TEST_F(Options, ARefusedStoreIsToldOnceAndKeepsWhatWasStored) {
     auto main = StartMain();
     ASSERT_TRUE(main);
     for (int r = 0; r < 2; ++r) {
-        std::optional<ReadOnlyConfig> locked;
-        if (r) locked.emplace();
+        ReadOnlyConfig locked(r == 1);
         ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
             Enter(d, Round(r), ui);
             UserClick(d, IDC_OPT_APPLY);
         }));
-        locked.reset();
         EXPECT_EQ(Snapshot(), Round(0)) << r;
     }
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -52,35 +52,28 @@ TEST_F(BookmarkWindowTest, ListIsKeptFromRunToRun) {
 // stays whole; stored again once it may be, the old list's extra entry goes.
 TEST_F(BookmarkWindowTest, ARefusedStoreKeepsTheStoredListAndTheNextDropsItsExtraEntries) {
     const auto entry = [](int i) { return L"Book Mark List" + std::to_wstring(i); };
-    const Items old = {L"C:\\a.log", L"C:\\b.log", L"C:\\c.log"};
+    const Items old = {L"3", L"C:\\a.log", L"C:\\b.log", L"C:\\c.log"};  // count, entries
     WriteDword(L"Book Mark Count", 3);
-    for (int i = 0; i < 3; ++i) WriteString(entry(i + 1).c_str(), old[i]);
-    const auto stored = [&] {  // the count, then entries 1 to 3 ("-" when missing)
-        Items out{std::to_wstring(ReadDword(L"Book Mark Count").value_or(0))};
-        for (int i = 1; i <= 3; ++i) out.push_back(ReadString(entry(i).c_str()).value_or(L"-"));
-        return out;
-    };
+    for (int i = 1; i <= 3; ++i) WriteString(entry(i).c_str(), old[i]);
     auto main = StartMain();
     ASSERT_TRUE(main);
     for (bool locked : {true, false}) {
         ChooseMenu(main->hwnd(), IDM_BOOKMARK);
         SendMessageW(main->Bookmarks().Control(IDC_LSTFILELIST), LB_SETCURSEL, 0, 0);
         Click(main->Bookmarks().hwnd(), IDC_CMDDELLIST);
-        std::optional<ReadOnlyConfig> lock;
-        if (locked) lock.emplace();
+        ReadOnlyConfig lock(locked);
         SendMessageW(main->Bookmarks().hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-        lock.reset();
-        const Items want =
-            locked ? Items{L"3", old[0], old[1], old[2]} : Items{L"2", old[1], old[2], L"-"};
-        EXPECT_EQ(stored(), want);
+        Items stored{std::to_wstring(ReadDword(L"Book Mark Count").value_or(0))};
+        for (int i = 1; i <= 3; ++i) stored.push_back(ReadString(entry(i).c_str()).value_or(L"-"));
+        EXPECT_EQ(stored, locked ? old : Items({L"2", old[2], old[3], L"-"}));
     }
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(std::tuple(ui.messages[0].text, ui.messages[0].caption, ui.messages[0].flags),
               std::tuple(kBookmarksNotStored, kErrorTitle, UINT(MB_OK | MB_ICONERROR)));
 }
 
-// A window whose OnCreate throws, half built, is never made and its creator learns why; the
-// same object makes its window once OnCreate succeeds, and a throw elsewhere stays inside.
+// A window whose OnCreate throws, half built, is never made and its creator learns why; made
+// later, a throw elsewhere stays inside it and what it leaves to the base goes to the system.
 struct Throwing : Window {
     bool fail = true;
     HWND Make() { return CreateWin({L"ZororuvThrowing"}, 0, WS_POPUP, L"", 0, 0, 9, 9, 0, 0); }
@@ -98,7 +91,11 @@ TEST_F(BookmarkWindowTest, AWindowWhoseCreationThrowsIsNeverMade) {
     w.fail = false;
     ASSERT_TRUE(w.Make());
     SendMessageW(w.hwnd(), WM_COMMAND, 1, 0);
-    EXPECT_EQ(std::tuple(w.exists(), w.CreationError()), std::tuple(true, std::wstring()));
+    EXPECT_EQ(
+        std::tuple(w.exists(), w.CreationError(), SendMessageW(w.hwnd(), WM_QUERYENDSESSION, 0, 0)),
+        std::tuple(true, std::wstring(), LRESULT(TRUE)));
+    SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(w.exists());
 }
 
 // Listing by folder, pattern and drive; a double-click opens the file (joined to a drive's root
