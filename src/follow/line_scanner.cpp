@@ -4,7 +4,7 @@
 // first, and only a line that may match is decoded:
 //   - A term occurs only where the bytes of some form of two of its neighbouring characters
 //     stand side by side: the last byte (UTF-16: unit) of any form of the first and the first
-//     of any form of the second (ｅ, ｅ, E or e, then ｒ, Ｒ, R or r). A line without such a
+//     of any form of the second (Ｅ, ｅ, E or e, then ｒ, Ｒ, R or r). A line without such a
 //     pair cannot match, and a run of such lines is passed over with a few vector compares per
 //     16 bytes, never decoded. The pair is chosen to be rare in log text.
 //   - A line that has the pair is accepted on its bytes when every term occurs there in plain
