@@ -115,6 +115,31 @@ size_t FindEither(const uint8_t* p, size_t from, size_t to, uint16_t a, uint16_t
     return to;
 }
 
+// Just after the last unit in [from, to) equal to a or b, or `from`.
+size_t AfterLast(const uint8_t* p, size_t from, size_t to, uint16_t a, uint16_t b, size_t step) {
+    size_t j = to;
+#if defined(__SSE2__)
+    const bool wide = step == 2;
+    const __m128i va =
+        wide ? _mm_set1_epi16(static_cast<short>(a)) : _mm_set1_epi8(static_cast<char>(a));
+    const __m128i vb =
+        wide ? _mm_set1_epi16(static_cast<short>(b)) : _mm_set1_epi8(static_cast<char>(b));
+    for (; j >= from + 16; j -= 16) {
+        const __m128i v = Load128(p + j - 16);
+        const __m128i m = wide ? _mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb))
+                               : _mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb));
+        if (const int bits = _mm_movemask_epi8(m)) {
+            return j - 16 + static_cast<size_t>(32 - __builtin_clz(static_cast<unsigned>(bits)));
+        }
+    }
+#endif
+    for (; j >= from + step; j -= step) {
+        const uint16_t v = step == 2 ? Load16(p + j - 2) : p[j - 1];
+        if (v == a || v == b) return j;
+    }
+    return from;
+}
+
 }  // namespace
 
 // What lets whole lines be passed over in one encoding: the pair of neighbouring characters of
@@ -283,8 +308,7 @@ size_t LineScanner::Process(const uint8_t* p, size_t n, bool final,
         }
     }
     if (!open_ && i < end) {
-        size_t last = end;  // where the last line that has no end here begins
-        while (last > i && unitAt(last - step) != cr && unitAt(last - step) != lf) last -= step;
+        const size_t last = AfterLast(p, i, end, cr, lf, step);  // the line without an end here
         size_t at = i;
         while (at < last) {
             // In Auto each line with a byte above 0x7F is decoded until the encoding is chosen.
@@ -324,12 +348,7 @@ void LineScanner::ScanLines(const Filter& filter, const uint8_t* p, size_t from,
     for (size_t i = from; i < to;) {
         const size_t hit = filter.Find(p, i, to);
         if (hit >= to) break;
-        size_t begin = hit;
-        while (begin > i) {
-            const uint16_t u = wide_ ? Load16(p + begin - 2) : p[begin - 1];
-            if (u == cr || u == lf) break;
-            begin -= step;
-        }
+        const size_t begin = AfterLast(p, i, hit, cr, lf, step);
         const size_t lineEnd = FindEither(p, hit, to, cr, lf, step);
         const bool crlf = (wide_ ? Load16(p + lineEnd) : p[lineEnd]) == cr && lineEnd + step < to &&
                           (wide_ ? Load16(p + lineEnd + step) : p[lineEnd + step]) == lf;
