@@ -4,9 +4,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "follow/file_source.h"
+#include "follow/line_ends.h"
 #include "follow/text_decoder.h"
 
 namespace zr {
@@ -33,14 +36,24 @@ struct PassResult {
     bool restarted = false;
     uint64_t generation = 0;  // of the Start this result belongs to
     // Offset in the file of the first byte this step read: where the text begins after a
-    // Start or a restart (after the byte-order mark, when the file has one).
+    // Start, a restart or a jump (after the byte-order mark, when the file has one).
     uint64_t readFrom = 0;
+    // Where a line begins after each line end of the file's text in `text`, in order.
+    std::vector<uint64_t> lineStarts;
+    // On a restart: how much of `text` ends what was shown of the file as it was.
+    size_t staleChars = 0;
+    // The step jumped over more new text than a display could show (see Step): the text
+    // begins at readFrom, and what lay between is left to ReadSkipped.
+    bool jumped = false;
 };
 
-// Text that comes before what a pass showed first, for a display that reaches further back.
-struct OlderText {
+// The text of a stretch of the file, read again for a display that shows any part of it.
+struct TextPiece {
     std::wstring text;  // as PassResult::text
-    uint64_t from = 0;  // where it begins in the file; the `end` asked for when nothing came
+    uint64_t from = 0;  // where it begins in the file; where it was asked for when nothing came
+    uint64_t to = 0;    // where it ends
+    // Where a line begins after each line end in `text`, one for each "\r", in order.
+    std::vector<uint64_t> lineStarts;
 };
 
 class Follower {
@@ -59,12 +72,35 @@ class Follower {
 
     // One step of a pass: opens the file, checks it is still the file that was read, reads at
     // most maxBytes new bytes, closes it. When the result says more, call again soon.
-    PassResult Step(size_t maxBytes = kDefaultStepBytes);
+    // When more than `jumpBeyond` bytes are new, the step first jumps to the first line start
+    // in the last `jumpTail` of them and reads from there: a burst larger than any display
+    // is shown by its end at once. What it jumped over is left to ReadSkipped.
+    PassResult Step(size_t maxBytes = kDefaultStepBytes, uint64_t jumpBeyond = UINT64_MAX,
+                    uint64_t jumpTail = 0);
+    // The text a jump went over, oldest first, a step of at most maxBytes at a time, decoded
+    // as the passes would have decoded it (for notices); more while some is left.
+    PassResult ReadSkipped(size_t maxBytes = kDefaultStepBytes);
+    bool HasSkipped() const { return !skipped_.empty(); }
 
     // The whole lines that end at `end` (a line start at or before the follow position) and
     // begin at most maxBytes before it, read in the same way as the passes read. Nothing when
     // the file is no longer the one that was followed: the next step starts over.
-    OlderText ReadBefore(uint64_t end, size_t maxBytes);
+    TextPiece ReadBefore(uint64_t end, size_t maxBytes);
+    // The whole lines that begin at `from` (a line start at or before the follow position),
+    // at most maxBytes of them, as far as the follow position: the last line there may be
+    // unfinished, and is then given as the passes gave it, so that what they read next
+    // continues it. A line longer than maxBytes is given in part.
+    TextPiece ReadAfter(uint64_t from, size_t maxBytes);
+    // The lines that end at the follow position, from the first line start in its last
+    // maxBytes: what a display that follows the end shows.
+    TextPiece ReadTail(size_t maxBytes);
+    // The first line start at or after `from` and before `limit` (both at most the follow
+    // position), or `limit` when no line ends in between: where a search of raw bytes may
+    // begin.
+    uint64_t LineStartAtOrAfter(uint64_t from, uint64_t limit);
+    // Raw bytes of the followed file as it was read, [from, from + n), for a search of the
+    // whole file; short at its end or when the file is no longer the one that was followed.
+    size_t ReadBytes(uint64_t from, char* buf, size_t n);
 
     uint64_t Generation() const { return generation_; }
     bool Following() const { return following_; }
@@ -86,14 +122,21 @@ class Follower {
     // tell the encoding yet.
     bool Place(OpenLogFile& file, uint64_t size, uint64_t tail);
     // The first line start at or after `from` (the unit before it counts too), or `from` itself
-    // moved to a character boundary when no line ends before `limit`; sets afterCr when it
-    // stops right after a CR.
+    // moved to a character boundary when no line ends before `limit`; past the LF of a CR LF
+    // that ends before `limit`; sets afterCr when it stops right after a CR.
     uint64_t LineStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit, TextEncoding encoding,
                            bool& afterCr);
     // `from`, or the start of the character it falls in where the encoding tells.
     uint64_t CharacterStartFrom(OpenLogFile& file, uint64_t from, uint64_t limit,
                                 TextEncoding encoding);
     bool FingerprintMatches(OpenLogFile& file);
+    // The followed file opened again, when it is still the one that was read; else null.
+    std::unique_ptr<OpenLogFile> OpenSame();
+    // Moves the follow position on to `to`, a line start; what lay between goes to
+    // ReadSkipped.
+    void JumpTo(OpenLogFile& file, uint64_t to, bool afterCr);
+    // The decoder and line scanner start afresh at pos_, in `encoding`.
+    void ResetDecoder(TextEncoding encoding, bool afterCr);
     // Short when the file shrank meanwhile, which makes the next pass start over.
     void LoadFingerprint(OpenLogFile& file);
     void EndLineForRestart(std::wstring& out);
@@ -116,6 +159,15 @@ class Follower {
     std::string fingerprint_;  // the bytes just before pos_, at most kFingerprintBytes
 
     TextDecoder line_;
+    LineEnds lineEnds_;
+
+    // Text jumped over, not read yet: where it begins and ends, and the decoder as it stood.
+    struct Skipped {
+        uint64_t from;
+        uint64_t to;
+        TextDecoder decoder;
+    };
+    std::deque<Skipped> skipped_;
 };
 
 }  // namespace zr

@@ -8,11 +8,10 @@
 // Posted messages come before input in the queue, so when input is waiting the next step is
 // asked for by the (lowest-priority) timer instead.
 //
-// What a step reads is searched for notices at once but reaches the display now and then:
-// the display takes text in far more slowly than the file gives it, and of a burst larger
-// than the display's bound only the latest part can be shown at all. So a long pass keeps
-// the latest text (at most the bound) and shows a piece of it at most every few hundred
-// milliseconds and at its end, a piece per step, so that input is served in between.
+// What a step reads is searched for notices at once and handed to the display, which shows
+// it a piece at a time, now and then while the pass reads and in steps at its end. A burst
+// larger than the display can show is not read through: the follower jumps to its end, the
+// display shows that, and the text jumped over is searched for notices afterwards, in steps.
 #include "mainwindow/follow_pass_win.h"
 
 #include <utility>
@@ -29,18 +28,17 @@ namespace {
 // Bytes read by one step of a pass.
 constexpr size_t kStepBytes = 256 * 1024;
 // An open shows the lines in the file's last this many bytes first: several screens, in the
-// display within a few hundredths of a second.
+// display within a few hundredths of a second. A pass that finds more than kJumpBytes new
+// shows the same of its end.
 constexpr uint64_t kOpenTailBytes = 64 * 1024;
+constexpr uint64_t kJumpBytes = 4 * 1024 * 1024;
 // After an open, notice strings are searched for in this much of the text before that, as
 // they were when a first pass showed all of it.
 constexpr uint64_t kNoticeScanBytes = 8'000'000;
-// What one step gives the display at most, and how often a long pass shows its text.
-constexpr size_t kShowChars = 256 * 1024;
+// What one step gives the display at most (a few hundredths of a second of the control's
+// time), and how often a long pass shows its text.
+constexpr size_t kShowChars = 32 * 1024;
 constexpr std::chrono::milliseconds kShowEvery{300};
-
-bool IsHighSurrogate(wchar_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
 
 }  // namespace
 
@@ -65,17 +63,28 @@ void FollowPass::Open(const std::wstring& path, TextEncoding encoding) {
     next_ = Next::None;
     phase_ = Phase::Read;
     found_ = {};
-    pending_.clear();
-    pendingReplaces_ = false;
     firstStep_ = true;
     fillView_ = false;
-    topOffset_ = scanEnd_ = scanFloor_ = 0;
-    view_.Clear();
+    scanEnd_ = scanFloor_ = 0;
+    view_.Begin(this);
     blnStopRead_ = false;
     SetLabel(kReading);
     EnableTimer(true);
     // The first pass runs now, not a tick later: the end of the file is on screen at once.
     ReadNewText();
+}
+
+TextPiece FollowPass::Before(uint64_t end, size_t maxChars) {
+    // Every byte gives at most one character, so this many bytes never give more.
+    return follower_.ReadBefore(end, maxChars);
+}
+
+TextPiece FollowPass::After(uint64_t from, size_t maxChars) {
+    return follower_.ReadAfter(from, maxChars);
+}
+
+TextPiece FollowPass::Tail(size_t maxChars) {
+    return follower_.ReadTail(maxChars);
 }
 
 void FollowPass::EnableTimer(bool enable) {
@@ -127,10 +136,18 @@ void FollowPass::OnContinue(WPARAM generation) {
 
 void FollowPass::Continue() {
     next_ = Next::None;
-    // Stopped, or the program is closing: the pass ends here.
-    if (blnStopRead_ || closing_) {
+    if (closing_) {
         EndPass(L"");
         return;
+    }
+    // Stopped: nothing more is read, but what was read is still shown; text jumped over
+    // is searched for notices at the next pass.
+    if (blnStopRead_) {
+        if (phase_ == Phase::Skipped || phase_ == Phase::Scan) {
+            EndPass(L"");
+            return;
+        }
+        phase_ = Phase::Show;
     }
     RunStep();
 }
@@ -144,15 +161,29 @@ void FollowPass::RunStep() {
             explicit InStep(bool& b) : flag(b) { flag = true; }
             ~InStep() { flag = false; }
         } inStep(inStep_);
-        if (phase_ == Phase::Read) {
-            ReadStep(unreadable);
-        } else if (phase_ == Phase::Scan) {
-            ScanStep();
+        switch (phase_) {
+            case Phase::Read:
+                ReadStep(unreadable);
+                break;
+            case Phase::Show:
+                break;
+            case Phase::Skipped:
+                SkippedStep();
+                break;
+            case Phase::Scan:
+                ScanStep();
+                break;
         }
-        if (phase_ != Phase::Read || std::chrono::steady_clock::now() - lastShown_ >= kShowEvery) {
-            Show(false);
+        // The first text of an open is shown whole: the end of the file is on screen at once.
+        const bool all = std::exchange(showAll_, false);
+        if (all || phase_ != Phase::Read ||
+            std::chrono::steady_clock::now() - lastShown_ >= kShowEvery) {
+            lastShown_ = std::chrono::steady_clock::now();
+            if (!view_.ShowTaken(all ? SIZE_MAX : kShowChars) && phase_ == Phase::Show) {
+                phase_ = AfterShow();
+            }
         }
-        if (fillView_ && pending_.empty()) {
+        if (fillView_ && (phase_ == Phase::Skipped || phase_ == Phase::Scan)) {
             fillView_ = false;
             view_.FillView();
         }
@@ -163,7 +194,7 @@ void FollowPass::RunStep() {
         EndPass(kUnreadable);
         return;
     }
-    if (phase_ == Phase::Show && pending_.empty()) {
+    if (phase_ == Phase::Scan && scanEnd_ <= scanFloor_) {
         EndPass(L"");
         return;
     }
@@ -179,70 +210,60 @@ void FollowPass::RunStep() {
     }
 }
 
+FollowPass::Phase FollowPass::AfterShow() const {
+    if (settings_.Notice && follower_.HasSkipped()) return Phase::Skipped;
+    return Phase::Scan;
+}
+
 void FollowPass::ReadStep(bool& unreadable) {
-    const PassResult result = follower_.Step(kStepBytes);
+    const NoticeMatcher before = notices_;
+    const bool hadSkipped = follower_.HasSkipped();
+    const PassResult result = follower_.Step(kStepBytes, kJumpBytes, kOpenTailBytes);
     if (result.status == PassStatus::Unreadable) {
         unreadable = true;
         return;
     }
-    if (result.restarted) {
-        // The display's top belongs to the file as it was: nothing older joins it now.
-        view_.SetOlderSource(nullptr);
-        topOffset_ = 0;
+    if (result.jumped) {
+        // The text jumped over continues the line the matcher was in; what is read now
+        // begins at a line start.
+        if (!hadSkipped) skippedNotices_ = before;
+        notices_.Reset();
     }
     if (firstStep_) {
         firstStep_ = false;
-        topOffset_ = scanEnd_ = result.readFrom;
+        showAll_ = true;
+        scanEnd_ = result.readFrom;
         scanFloor_ = scanEnd_ > kNoticeScanBytes ? scanEnd_ - kNoticeScanBytes : 0;
+        if (!settings_.Notice) scanEnd_ = scanFloor_;
         fillView_ = true;
-        if (topOffset_ > 0) view_.SetOlderSource(this);
     }
-    Take(result.text);
-    if (!result.more) {
-        const bool scan = settings_.Notice && scanEnd_ > scanFloor_;
-        phase_ = scan ? Phase::Scan : Phase::Show;
+    if (settings_.Notice && !result.text.empty()) {
+        for (size_t k : notices_.Find(std::wstring_view(result.text).substr(result.staleChars))) {
+            found_[k] = true;
+        }
     }
+    view_.Take(result);
+    if (!result.more) phase_ = Phase::Show;
+}
+
+void FollowPass::SkippedStep() {
+    const PassResult skipped = follower_.ReadSkipped(kStepBytes);
+    for (size_t k : skippedNotices_.Find(skipped.text)) found_[k] = true;
+    if (!follower_.HasSkipped()) phase_ = Phase::Scan;
 }
 
 void FollowPass::ScanStep() {
-    const zr::OlderText older = follower_.ReadBefore(scanEnd_, kStepBytes);
-    if (older.from >= scanEnd_ || older.from <= scanFloor_) {
-        phase_ = Phase::Show;
+    if (scanEnd_ <= scanFloor_) return;
+    const TextPiece older = follower_.ReadBefore(scanEnd_, kStepBytes);
+    if (older.from >= scanEnd_) {
+        scanEnd_ = scanFloor_;
+        return;
     }
-    if (older.from >= scanEnd_) return;
     scanEnd_ = older.from;
     // Whole lines, searched on their own: nothing carries over from the text read forwards.
     NoticeMatcher matcher;
     matcher.SetStrings(settings_.NoticeString);
     for (size_t k : matcher.Find(older.text)) found_[k] = true;
-}
-
-void FollowPass::Take(const std::wstring& text) {
-    if (text.empty()) return;
-    if (settings_.Notice) {
-        for (size_t k : notices_.Find(text)) found_[k] = true;
-    }
-    pending_ += text;
-    const size_t bound = view_.bound();
-    if (pending_.size() <= bound) return;
-    // Only the latest text can be shown: keep whole lines within the bound.
-    size_t from = LineStartAtOrAfter(pending_, pending_.size() - bound);
-    if (from >= pending_.size()) {
-        from = pending_.size() - bound;
-        if (IsHighSurrogate(pending_[from - 1])) ++from;
-    }
-    pending_.erase(0, from);
-    pendingReplaces_ = true;
-}
-
-void FollowPass::Show(bool all) {
-    lastShown_ = std::chrono::steady_clock::now();
-    if (pending_.empty()) return;
-    if (std::exchange(pendingReplaces_, false)) view_.Clear();
-    size_t n = all ? pending_.size() : std::min(pending_.size(), kShowChars);
-    if (n < pending_.size() && IsHighSurrogate(pending_[n - 1])) --n;
-    view_.Append(std::wstring_view(pending_).substr(0, n));
-    pending_.erase(0, n);
 }
 
 void FollowPass::EndPass(const wchar_t* label) {
@@ -253,8 +274,6 @@ void FollowPass::EndPass(const wchar_t* label) {
     next_ = Next::None;
     phase_ = Phase::Read;
     if (!IsWindow(owner_) || closing_) return;
-    // Whatever was read is shown, also when the pass was stopped.
-    Show(true);
     if (fillView_) {
         fillView_ = false;
         view_.FillView();
@@ -273,15 +292,6 @@ void FollowPass::CheckNotices(const std::array<bool, NoticeMatcher::kCount>& fou
 
 void FollowPass::SetLabel(const wchar_t* text) {
     if (label_) SetWindowTextW(label_, text);
-}
-
-std::wstring FollowPass::OlderText(size_t maxChars) {
-    if (topOffset_ == 0 || !follower_.Following()) return {};
-    // Every byte gives at most one character, so this many bytes never give more.
-    const zr::OlderText older = follower_.ReadBefore(topOffset_, maxChars);
-    if (older.from >= topOffset_) return {};
-    topOffset_ = older.from;
-    return older.text;
 }
 
 }  // namespace zr

@@ -23,7 +23,7 @@ inline constexpr UINT WM_APP_FOLLOW_CONTINUE = WM_APP + 1;
 inline constexpr wchar_t kReading[] = L"読込中...";
 inline constexpr wchar_t kUnreadable[] = L"読込不可";
 
-class FollowPass final : public OlderTextSource {
+class FollowPass final : public FileText {
   public:
     // `owner` receives Timer1 and the posted steps and forwards them here; `label` is the
     // status box; the notice settings are read from `settings` at every pass.
@@ -55,13 +55,27 @@ class FollowPass final : public OlderTextSource {
     void SetInterval(UINT milliseconds) { interval_ = milliseconds; }
     UINT Interval() const { return interval_; }
 
-    std::wstring OlderText(size_t maxChars) override;
+    // The display reads the file again through the follower.
+    TextPiece Before(uint64_t end, size_t maxChars) override;
+    TextPiece After(uint64_t from, size_t maxChars) override;
+    TextPiece Tail(size_t maxChars) override;
+    uint64_t End() const override { return follower_.Position(); }
+    uint64_t Start() const override { return follower_.TextStart(); }
+    // Raw bytes of the file as it was read, for a search of the whole of it; the encoding
+    // they are in.
+    size_t ReadBytes(uint64_t from, char* buf, size_t n) {
+        return follower_.ReadBytes(from, buf, n);
+    }
+    uint64_t LineStartAtOrAfter(uint64_t from, uint64_t limit) {
+        return follower_.LineStartAtOrAfter(from, limit);
+    }
 
   private:
     enum class Phase {
-        Read,  // reading what was appended
-        Scan,  // after an open: the file's older text is searched for notices
-        Show,  // everything is read; what is left to show goes to the display
+        Read,     // reading what was appended
+        Show,     // everything is read; what is left to show goes to the display
+        Skipped,  // text a burst jumped over is searched for notices
+        Scan,     // after an open: the file's older text is searched for notices
     };
     // How the pass under way gets its next step.
     enum class Next { None, Message, Timer };
@@ -70,9 +84,10 @@ class FollowPass final : public OlderTextSource {
     void RunStep();
     void Continue();
     void ReadStep(bool& unreadable);
+    void SkippedStep();
     void ScanStep();
-    void Take(const std::wstring& text);
-    void Show(bool all);
+    // The phase after the display has shown all it was given.
+    Phase AfterShow() const;
     void EndPass(const wchar_t* label);
     void CheckNotices(const std::array<bool, NoticeMatcher::kCount>& found);
     void SetLabel(const wchar_t* text);
@@ -97,16 +112,14 @@ class FollowPass final : public OlderTextSource {
     // Notice strings found so far in the text this pass read; each acts once, at its end.
     std::array<bool, NoticeMatcher::kCount> found_{};
 
-    // Read but not shown yet: a long pass shows its text now and then, not at every step.
-    std::wstring pending_;
-    // Text between the display and `pending_` was dropped (only the latest text fits), so
-    // the display is emptied before `pending_` goes in.
-    bool pendingReplaces_ = false;
+    // A long pass shows its text now and then, not at every step.
     std::chrono::steady_clock::time_point lastShown_{};
+    // Notices in text a burst jumped over: the matcher as it stood where the jump began.
+    NoticeMatcher skippedNotices_;
 
     bool firstStep_ = false;  // the next step is the first after an open
+    bool showAll_ = false;    // what this step read is shown whole
     bool fillView_ = false;   // after the first text of an open: fill the view from above
-    uint64_t topOffset_ = 0;  // where the display's first line begins in the file
     uint64_t scanEnd_ = 0;    // the older text still to search for notices ends here...
     uint64_t scanFloor_ = 0;  // ...and goes back to here
 };

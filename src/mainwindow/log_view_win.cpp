@@ -1,16 +1,27 @@
 // The log display and everything done to its rich-text control.
 //
-// The control is costly in the ways that matter to a log follower (measured under Wine, whose
-// rich-text control the program is tested on; bench/ and the README hold the figures):
-//   - memory: about 170 bytes per character held, so the display keeps a bound of characters
-//     and only the end of a log is taken in when it is opened, older text coming in above as
-//     the user scrolls up, a block at a time;
+// The file is the store of the text; the control is a window onto it. The window holds at
+// most the bound, taken from any place in the file, and knows the file offset of every line
+// it holds (WindowLines), so that lines can leave at one end and be read again when the user
+// comes back to them:
+//   - while the window holds the end of the file it follows: what the passes read is queued
+//     and shown a piece at a time; a burst larger than the bound is never pushed through the
+//     control: the window is set anew on the file's end instead;
+//   - scrolling up past the top takes older text in above, scrolling down past the bottom
+//     newer text below; past the bound lines leave at the other end, the line being read
+//     staying in its place. Ctrl+Home and Ctrl+End set the window anew on the file's start
+//     or end at once;
+//   - while it does not hold the end, the passes still read everything (notices, position),
+//     the window stays, and a note in its corner says where it stands and that there is more.
+//
+// The control is costly in the ways that matter here (measured under Wine, whose rich-text
+// control the program is tested on; bench/ and the README hold the figures):
+//   - memory: about 170 bytes per character held, hence the bound;
 //   - every edit with drawing on repaints and rewraps at once, so edits are made with drawing
 //     off and the view is repainted once at the end;
-//   - removing a line costs time in proportion to everything the control holds, so removing
-//     thousands at once takes seconds. Past the bound, a few lines leave the top in place;
-//     when many would, the display is rebuilt with its latest half instead, which costs
-//     what is kept and leaves room for the next additions;
+//   - removing or inserting a line at the top costs time in proportion to everything below
+//     it: a few lines leave the top in place, more by setting the window anew, which costs
+//     only what is read again; text comes in above a block at a time;
 //   - emptying it is quadratic in its lines, while a new control costs next to nothing: the
 //     display is emptied by replacing the control.
 #include "mainwindow/log_view_win.h"
@@ -18,13 +29,11 @@
 #include "mainwindow/log_view_text_win.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
 #include <richedit.h>
 
 #include <algorithm>
-#include <cwctype>
+#include <cstdio>
 #include <optional>
-#include <vector>
 
 #include "follow/display_text.h"
 #include "settings/settings.h"
@@ -35,23 +44,24 @@ namespace {
 
 using namespace rich_text;
 
-// Posted to the control itself when the user has scrolled to its top, so that older text
-// comes in after the scroll, not in the middle of it.
-constexpr UINT WM_APP_TAKE_OLDER = WM_APP + 40;
+// Posted to the control itself when the user has scrolled to its top or bottom, so that text
+// comes in after the scroll, not in the middle of it; wParam 1 asks for newer text.
+constexpr UINT WM_APP_TAKE_TEXT = WM_APP + 40;
 constexpr UINT_PTR kSubclassId = 1;
 // Older text taken in per request. Every line put in above the others costs time in
 // proportion to the lines below it, so a request takes in about this many line moves (a
-// fifth of a second on Wine) and never more than kOlderChars: many screens on a small
-// display, a few on a full one.
+// fifth of a second on Wine) and never more than kBlockChars: many screens on a small
+// display, a few on a full one. Newer text comes in at the end, where it costs little.
 constexpr LRESULT kOlderLineMoves = 2'000'000;
-constexpr size_t kOlderChars = 64 * 1024;
+constexpr size_t kBlockChars = 64 * 1024;
 constexpr size_t kOlderMinChars = 4 * 1024;
-// Putting text into a line costs time in proportion to the whole line, so a line is taken in
-// up to this length: of a longer one (a hole in a sparse file reads as one) only its end is
-// shown, as when an open begins inside it.
-constexpr size_t kLongLineChars = 64 * 1024;
-// Up to this many lines leave the top one edit at a time; more are dropped by a rebuild.
-constexpr LRESULT kInPlaceDropLines = 64;
+// What the display shows when it is set anew on the end or the start of the file: several
+// screens, in the display within a few hundredths of a second.
+constexpr size_t kSetChars = 64 * 1024;
+// Up to this many lines leave the top one edit at a time; for more the window is set anew.
+constexpr size_t kInPlaceDropLines = 64;
+// Lines kept above the line being read when the window is set anew around it.
+constexpr size_t kContextChars = 16 * 1024;
 
 COLORREF ForeColour(const DisplayState& state) {
     return ColorFromText(state.strCurForeColor, 0);
@@ -87,13 +97,22 @@ LogView::~LogView() {
 }
 
 void LogView::Attach(HWND control) {
+    if (control && !note_) {
+        // The note stands over the display's lower right corner, above it among its siblings.
+        note_ = CreateWindowExW(0, L"STATIC", L"",
+                                WS_CHILD | SS_CENTER | SS_CENTERIMAGE | WS_BORDER, 0, 0, 0, 0,
+                                GetParent(control), nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(note_, WM_SETFONT, SendMessageW(control, WM_GETFONT, 0, 0), FALSE);
+    }
     Prepare(control);
 }
 
 void LogView::Prepare(HWND control) {
     control_ = control;
-    olderAsked_ = false;
+    moveAsked_ = false;
     if (!control_) return;
+    // The note above it is never drawn over.
+    SetWindowLongW(control_, GWL_STYLE, GetWindowLongW(control_, GWL_STYLE) | WS_CLIPSIBLINGS);
     // Without this the control stops taking text at 32,767 characters.
     SendMessageW(control_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     // Nothing shown is taken back by the user, so there is nothing to undo; an undo record
@@ -101,50 +120,75 @@ void LogView::Prepare(HWND control) {
     SendMessageW(control_, EM_SETUNDOLIMIT, 0, 0);
     SetWindowSubclass(control_, &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     if (quiet_ > 0) SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
+    if (note_) SetWindowPos(note_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK LogView::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                       DWORD_PTR self) {
-    auto* view = reinterpret_cast<LogView*>(self);
+                                       DWORD_PTR self) noexcept {
     try {
-        switch (msg) {
-            case WM_APP_TAKE_OLDER:
-                view->olderAsked_ = false;
-                view->TakeOlder();
-                return 0;
-            case WM_VSCROLL:
-            case WM_MOUSEWHEEL:
-            case WM_KEYDOWN: {
-                const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-                view->AfterScroll();
-                return result;
-            }
-            case WM_NCDESTROY:
-                RemoveWindowSubclass(hwnd, &SubclassProc, id);
-                if (view->control_ == hwnd) view->control_ = nullptr;
-                break;
-            default:
-                break;
-        }
+        return reinterpret_cast<LogView*>(self)->OnMessage(hwnd, msg, wp, lp, id);
     } catch (...) {
-        // Older text that could not come in is asked for again at the next scroll.
+        // Text that could not come in is asked for again at the next scroll.
+        return msg == WM_APP_TAKE_TEXT ? 0 : DefSubclassProc(hwnd, msg, wp, lp);
+    }
+}
+
+LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id) {
+    switch (msg) {
+        case WM_APP_TAKE_TEXT:
+            moveAsked_ = false;
+            if (wp ? TakeNewer() : TakeOlder()) AfterScroll();
+            UpdateNote();
+            return 0;
+        case WM_KEYDOWN:
+            if (GetKeyState(VK_CONTROL) < 0 && (wp == VK_HOME || wp == VK_END)) {
+                wp == VK_HOME ? ShowStart() : ShowEnd();
+                return 0;
+            }
+            [[fallthrough]];
+        case WM_VSCROLL:
+        case WM_MOUSEWHEEL: {
+            const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
+            AfterScroll();
+            UpdateNote();
+            return result;
+        }
+        case WM_WINDOWPOSCHANGED:
+            PlaceNote();
+            break;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(hwnd, &SubclassProc, id);
+            if (control_ == hwnd) control_ = nullptr;
+            break;
+        default:
+            break;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
 void LogView::AfterScroll() {
-    if (!older_ || olderAsked_ || FirstVisibleLine() != 0) return;
-    olderAsked_ = PostMessageW(control_, WM_APP_TAKE_OLDER, 0, 0) != FALSE;
-}
-
-size_t LogView::FirstLineLength() const {
-    const std::wstring start = TextRange(control_, 0, std::min(Length(), kLongLineChars + 1));
-    const size_t cr = start.find(L'\r');
-    return cr == std::wstring::npos ? start.size() : cr;
+    if (!source_ || moveAsked_) return;
+    WPARAM newer = 0;
+    if (FirstVisibleLine() != 0 || lines_.TopStale() || lines_.Top() <= floor_) {
+        if (followsEnd_ || !LastLineVisible()) return;
+        newer = 1;
+    }
+    moveAsked_ = PostMessageW(control_, WM_APP_TAKE_TEXT, newer, 0) != FALSE;
 }
 
 int LogView::FirstVisibleLine() const {
     return static_cast<int>(SendMessageW(control_, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+size_t LogView::FirstVisibleChar() const {
+    const LRESULT at = SendMessageW(control_, EM_LINEINDEX, FirstVisibleLine(), 0);
+    return at > 0 ? static_cast<size_t>(at) : 0;
+}
+
+void LogView::ScrollCharToTop(size_t at) {
+    // Lines scroll by the height of the default font, which Apply makes the display's own.
+    const LRESULT line = SendMessageW(control_, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(at));
+    SendMessageW(control_, EM_LINESCROLL, 0, line - FirstVisibleLine());
 }
 
 bool LogView::CanScroll() const {
@@ -153,6 +197,16 @@ bool LogView::CanScroll() const {
     si.fMask = SIF_RANGE | SIF_PAGE;
     if (!GetScrollInfo(control_, SB_VERT, &si)) return true;
     return si.nPage > 0 && si.nMax - si.nMin + 1 > static_cast<int>(si.nPage);
+}
+
+bool LogView::LastLineVisible() const {
+    POINTL at{};
+    const size_t length = Length();
+    SendMessageW(control_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at),
+                 static_cast<LPARAM>(length > 0 ? length - 1 : 0));
+    RECT client;
+    GetClientRect(control_, &client);
+    return at.y < client.bottom;
 }
 
 void LogView::Apply(const DisplayState& state, bool recolourAll) {
@@ -214,35 +268,128 @@ std::wstring LogView::Text() const {
     return text;
 }
 
-void LogView::Append(std::wstring_view text) {
-    if (text.empty() || !control_) return;
+void LogView::Insert(size_t at, std::wstring_view text) {
+    InsertText(control_, at, text, ForeColour(state_));
+}
+
+void LogView::Begin(FileText* source) {
+    source_ = source;
+    placed_ = false;
+    followsEnd_ = true;
+    newText_ = false;
+    showEnd_ = false;
+    taken_.clear();
+    takenStarts_.clear();
+    floor_ = source ? source->Start() : 0;
+    lines_.Reset(0);
+    if (control_ && Length() > 0) Replace();
+    UpdateNote();
+}
+
+void LogView::Take(const PassResult& read) {
+    if (!source_ || !control_) return;
+    std::wstring_view text = read.text;
+    if (!placed_ || (read.jumped && followsEnd_)) {
+        // The first text of a file, or the end of a burst: the window begins where it does.
+        placed_ = true;
+        showEnd_ = false;
+        taken_.clear();
+        takenStarts_.clear();
+        if (Length() > 0) Replace();
+        lines_.Reset(read.readFrom);
+    } else if (read.restarted) {
+        // What was shown stays, ended on a line of its own; the file as it is now follows.
+        if (followsEnd_ && !showEnd_) ShowTaken(SIZE_MAX);
+        std::wstring ending(text.substr(0, read.staleChars));
+        if (lines_.Open() && (ending.empty() || ending.back() != L'\r')) ending += L'\r';
+        {
+            Quiet quiet(*this);
+            Insert(Length(), ending);
+        }
+        lines_.AddAfterRestart(ending, read.readFrom);
+        if (followsEnd_) ScrollToEnd();
+        taken_.clear();
+        takenStarts_.clear();
+        text.remove_prefix(read.staleChars);
+    } else if (lines_.Lines() == 0 && taken_.empty()) {
+        // An empty window stands where the text begins (after a byte-order mark written late).
+        lines_.Reset(read.readFrom);
+    }
+    if (!followsEnd_) {
+        newText_ = newText_ || !text.empty() || read.jumped;
+        UpdateNote();
+        return;
+    }
+    if (showEnd_) return;
+    taken_ += text;
+    takenStarts_.insert(takenStarts_.end(), read.lineStarts.begin(), read.lineStarts.end());
+    // More than the display holds: only the end of the file can be shown at all, and it is
+    // read again at once rather than pushed through the control.
+    if (taken_.size() > bound_) {
+        showEnd_ = true;
+        taken_.clear();
+        takenStarts_.clear();
+    }
+}
+
+bool LogView::ShowTaken(size_t maxChars) {
+    if (!source_ || !control_ || !followsEnd_) return false;
+    if (std::exchange(showEnd_, false)) {
+        ShowOnly(source_->Tail(kSetChars));
+        ScrollToEnd();
+        return false;
+    }
+    if (taken_.empty()) {
+        // The bytes were read, yet held no text of their own (the LF of a CR LF).
+        if (source_->End() > lines_.Bottom()) lines_.AddBottom({}, source_->End(), {});
+        return false;
+    }
+    size_t n = taken_.size();
+    size_t starts = takenStarts_.size();
+    uint64_t to = source_->End();
+    if (n > maxChars) {
+        // Whole lines, where the queue holds a line end within the piece.
+        const size_t cr = std::wstring_view(taken_).substr(0, maxChars).rfind(L'\r');
+        if (cr != std::wstring_view::npos) {
+            n = cr + 1;
+            starts = static_cast<size_t>(std::count(taken_.begin(), taken_.begin() + n, L'\r'));
+            to = takenStarts_[starts - 1];
+        }
+    }
+    const std::vector<uint64_t> lineStarts(takenStarts_.begin(), takenStarts_.begin() + starts);
+    AddBottom(std::wstring_view(taken_).substr(0, n), to, lineStarts);
+    taken_.erase(0, n);
+    takenStarts_.erase(takenStarts_.begin(), takenStarts_.begin() + starts);
+    return !taken_.empty();
+}
+
+void LogView::AddBottom(std::wstring_view text, uint64_t to,
+                        const std::vector<uint64_t>& lineStarts) {
     // What the user is looking at while a search is under way, to be put back.
     CHARRANGE selection{};
-    LRESULT firstChar = 0;
-    const size_t before = Length();
+    size_t firstChar = 0;
     if (hold_) {
         SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-        firstChar = SendMessageW(control_, EM_LINEINDEX, FirstVisibleLine(), 0);
+        firstChar = FirstVisibleChar();
     }
+    size_t dropped = 0;
     {
         Quiet quiet(*this);
-        if (text.size() > bound_) {
-            // Only the latest part of the text can be shown at all.
-            size_t from = LineStartAtOrAfter(text, text.size() - bound_);
-            if (from >= text.size()) {
-                // One line longer than the whole bound: its end, never half a surrogate pair.
-                from = text.size() - bound_;
-                if (text[from] >= 0xDC00 && text[from] <= 0xDFFF) ++from;
+        Insert(Length(), text);
+        lines_.AddBottom(text, to, lineStarts);
+        if (lines_.Chars() > bound_) {
+            dropped = lines_.CutTop(lines_.Chars() - bound_, kInPlaceDropLines);
+            if (dropped == 0) {
+                // Many lines would leave the top, each costing what all below it costs: the
+                // window is set anew on the end instead.
+                ShowOnly(source_->Tail(kSetChars));
+                ScrollToEnd();
+                return;
             }
-            text.remove_prefix(from);
-            Replace();
-        } else {
-            MakeRoom(text.size());
+            Select(control_, 0, dropped);
+            SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
         }
-        InsertText(control_, Length(), text, ForeColour(state_));
     }
-    // Lines that left the top take the places of all that follows with them.
-    const size_t dropped = before + text.size() - Length();
     if (!hold_ || dropped > static_cast<size_t>(std::max(selection.cpMin, LONG{0}))) {
         ScrollToEnd();
         return;
@@ -250,180 +397,273 @@ void LogView::Append(std::wstring_view text) {
     selection.cpMin -= static_cast<LONG>(dropped);
     selection.cpMax -= static_cast<LONG>(dropped);
     SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT line =
-        SendMessageW(control_, EM_EXLINEFROMCHAR, 0,
-                     std::max<LRESULT>(firstChar - static_cast<LRESULT>(dropped), 0));
-    SendMessageW(control_, EM_LINESCROLL, 0, line - FirstVisibleLine());
+    ScrollCharToTop(firstChar > dropped ? firstChar - dropped : 0);
 }
 
-void LogView::MakeRoom(size_t adding) {
-    const size_t length = Length();
-    if (length + adding <= bound_) return;
-    // The top goes: older text of the file would no longer join what is shown.
-    older_ = nullptr;
-    const size_t cut = LineStartFrom(control_, length + adding - bound_, length);
-    if (cut >= length) {
-        Replace();
-        return;
-    }
-    if (SendMessageW(control_, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(cut)) <=
-        kInPlaceDropLines) {
-        Select(control_, 0, cut);
-        SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-        return;
-    }
-    const size_t half = bound_ / 2;
-    const size_t keep = half > adding ? half - adding : 0;
-    const size_t from = LineStartFrom(control_, length - std::min(keep, length), length);
-    if (from >= length) {
-        Replace();
-        return;
-    }
-    // Text shown earlier keeps its colour. Mostly it has one, and goes back as plain text in
-    // that colour; several colours go back as formatted text, which is three times slower.
-    if (const auto colour = RangeColour(control_, from, length)) {
-        const std::wstring kept = TextRange(control_, from, length);
-        Replace();
-        InsertText(control_, 0, kept, *colour);
-    } else {
-        const std::string rtf = RangeAsRtf(control_, from, length);
-        Replace();
-        InsertRtf(control_, 0, rtf);
-    }
-}
-
-std::wstring LogView::AskOlder(size_t maxChars, size_t firstLineChars) {
-    if (!older_) return {};
-    std::wstring text = older_->OlderText(maxChars);
-    // Text without a line end continues the first line shown.
-    if (text.empty() ||
-        (text.find(L'\r') == std::wstring::npos && firstLineChars + text.size() > kLongLineChars)) {
-        older_ = nullptr;
-        return {};
-    }
-    if (text.size() > maxChars) text.erase(0, text.size() - maxChars);
-    return text;
+void LogView::ShowOnly(const TextPiece& piece) {
+    Quiet quiet(*this);
+    if (Length() > 0) Replace();
+    Insert(0, piece.text);
+    lines_.Reset(piece.from);
+    lines_.AddBottom(piece.text, piece.to, piece.lineStarts);
+    placed_ = true;
+    taken_.clear();
+    takenStarts_.clear();
+    showEnd_ = false;
+    followsEnd_ = source_ && piece.to >= source_->End();
+    if (followsEnd_) newText_ = false;
+    UpdateNote();
 }
 
 bool LogView::TakeOlder() {
-    if (!older_ || !control_) return false;
+    if (!source_ || !control_ || !placed_ || lines_.TopStale() || lines_.Top() <= floor_) {
+        return false;
+    }
     const size_t length = Length();
-    // Whole lines only: near the bound, a line could come in only in part.
-    if (length + kOlderMinChars > bound_) return false;
     const LRESULT lines = std::max<LRESULT>(SendMessageW(control_, EM_GETLINECOUNT, 0, 0), 1);
     const size_t perLine = std::max<size_t>(length / static_cast<size_t>(lines), 1);
     const size_t affordable = static_cast<size_t>(kOlderLineMoves / lines) * perLine;
-    const std::wstring text =
-        AskOlder(std::min(bound_ - length, std::clamp(affordable, kOlderMinChars, kOlderChars)),
-                 FirstLineLength());
-    if (text.empty()) return false;
-    Prepend(text);
+    size_t want = std::clamp(affordable, kOlderMinChars, kBlockChars);
+    want = static_cast<size_t>(std::min<uint64_t>(want, lines_.Top() - floor_));
+    const TextPiece piece = source_->Before(lines_.Top(), want);
+    if (piece.text.empty() || piece.from >= lines_.Top()) return false;
+    Prepend(piece);
+    if (lines_.Chars() > bound_) CutBottom(lines_.Chars() - bound_);
     return true;
 }
 
-void LogView::Prepend(std::wstring_view text) {
-    const LRESULT lines = SendMessageW(control_, EM_GETLINECOUNT, 0, 0);
-    const auto adding = static_cast<LRESULT>(std::count(text.begin(), text.end(), L'\r') + 1);
-    if (text.size() > kOlderChars || adding * lines > 2 * kOlderLineMoves) {
-        Rebuild(text);
-        return;
+bool LogView::TakeNewer() {
+    if (!source_ || !control_ || followsEnd_) return false;
+    if (lines_.AllStale()) {
+        ShowEnd();
+        return true;
     }
+    const TextPiece piece = source_->After(lines_.Bottom(), kBlockChars);
+    if (piece.to <= lines_.Bottom()) return false;
     CHARRANGE selection{};
     SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT firstChar = SendMessageW(control_, EM_LINEINDEX, FirstVisibleLine(), 0);
+    const size_t firstChar = FirstVisibleChar();
+    {
+        Quiet quiet(*this);
+        Insert(Length(), piece.text);
+        lines_.AddBottom(piece.text, piece.to, piece.lineStarts);
+        SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        ScrollCharToTop(firstChar);
+    }
+    if (piece.to >= source_->End()) {
+        followsEnd_ = true;
+        newText_ = false;
+    }
+    if (lines_.Chars() > bound_) CutTop(lines_.Chars() - bound_);
+    return true;
+}
+
+void LogView::Prepend(const TextPiece& piece) {
+    const std::wstring_view text = piece.text;
+    CHARRANGE selection{};
+    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const size_t firstChar = FirstVisibleChar();
+    const LRESULT lines = SendMessageW(control_, EM_GETLINECOUNT, 0, 0);
+    const auto adding = static_cast<LRESULT>(std::count(text.begin(), text.end(), L'\r') + 1);
     const auto added = static_cast<LONG>(text.size());
     {
         Quiet quiet(*this);
-        InsertText(control_, 0, text, ForeColour(state_));
+        if (text.size() > kBlockChars || adding * lines > 2 * kOlderLineMoves) {
+            // Too many lines to put above the others one block at a time: the window is set
+            // anew on the file, the older text and what was shown read together.
+            if (followsEnd_) ShowTaken(SIZE_MAX);
+            const uint64_t bottom = lines_.Bottom();
+            TextPiece all = piece;
+            if (bottom > piece.to) {
+                const TextPiece rest =
+                    source_->After(piece.to, static_cast<size_t>(bottom - piece.to));
+                all.text += rest.text;
+                all.lineStarts.insert(all.lineStarts.end(), rest.lineStarts.begin(),
+                                      rest.lineStarts.end());
+                all.to = rest.to;
+            }
+            ShowOnly(all);
+        } else {
+            Insert(0, text);
+            lines_.AddTop(text, piece.from, piece.lineStarts);
+        }
         selection.cpMin += added;
         selection.cpMax += added;
         SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     }
-    // The line that was at the top of the view goes back there. Lines scroll by the height of
-    // the default font, which Apply makes the display's own.
-    const LRESULT line = SendMessageW(control_, EM_EXLINEFROMCHAR, 0, firstChar + added);
-    SendMessageW(control_, EM_LINESCROLL, 0, line - FirstVisibleLine());
+    // The line that was at the top of the view goes back there.
+    ScrollCharToTop(firstChar + static_cast<size_t>(added));
 }
 
-void LogView::Rebuild(std::wstring_view older) {
-    OlderTextSource* source = older_;
+void LogView::CutBottom(size_t excess) {
     const size_t length = Length();
-    const std::optional<COLORREF> colour =
-        length > 0 ? RangeColour(control_, 0, length) : ForeColour(state_);
-    std::wstring plain;
-    std::string rtf;
-    if (colour) {
-        plain = TextRange(control_, 0, length);
-    } else {
-        rtf = RangeAsRtf(control_, 0, length);
-    }
-    Quiet quiet(*this);
-    Replace();
-    older_ = source;
-    InsertText(control_, 0, older, ForeColour(state_));
-    if (colour) {
-        InsertText(control_, older.size(), plain, *colour);
-    } else {
-        InsertRtf(control_, Length(), rtf);
-    }
-}
-
-LONG LogView::Search(const std::wstring& what, bool down, bool matchCase, LONG from,
-                     LONG to) const {
-    FINDTEXTEXW find{};
-    find.chrg = {from, to};
-    find.lpstrText = what.c_str();
-    const WPARAM flags = (down ? FR_DOWN : 0) | (matchCase ? FR_MATCHCASE : 0);
-    const LRESULT at =
-        SendMessageW(control_, EM_FINDTEXTEXW, flags, reinterpret_cast<LPARAM>(&find));
-    return at < 0 ? -1 : find.chrgText.cpMin;
-}
-
-bool LogView::Find(std::wstring_view what, bool down, bool matchCase) {
-    if (what.empty() || !control_) return false;
-    const std::wstring pattern(what);
+    const size_t cut = lines_.CutBottom(excess);
+    if (cut == 0) return;
     CHARRANGE selection{};
     SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    LONG at = down ? Search(pattern, true, matchCase, selection.cpMax, -1)
-                   : Search(pattern, false, matchCase, selection.cpMin, 0);
-    if (at < 0 && !down && older_) {
-        // Older text is gathered until it holds a match or the bound is reached, then taken
-        // in at once: far fewer rebuilds than a block at a time.
-        const auto folded = [matchCase](std::wstring text) {
-            if (!matchCase) {
-                for (wchar_t& c : text) c = static_cast<wchar_t>(towlower(c));
-            }
-            return text;
-        };
-        const std::wstring needle = folded(pattern);
-        // A match may begin in older text and end in what is shown.
-        std::wstring joined =
-            folded(TextRange(control_, 0, std::min(Length(), pattern.size() - 1)));
-        std::wstring gathered;
-        size_t firstLine = FirstLineLength();
-        bool found = false;
-        while (!found && older_ && Length() + gathered.size() + kOlderMinChars <= bound_) {
-            const std::wstring text =
-                AskOlder(std::min(bound_ - Length() - gathered.size(), kOlderChars), firstLine);
-            if (text.empty()) break;
-            const size_t cr = text.find(L'\r');
-            firstLine = cr == std::wstring::npos ? firstLine + text.size() : cr;
-            joined = folded(text) + joined.substr(0, pattern.size() - 1);
-            found = joined.find(needle) != std::wstring::npos;
-            gathered.insert(0, text);
-        }
-        if (!gathered.empty()) {
-            Prepend(gathered);
-            if (found) {
-                const size_t from = std::min(Length(), gathered.size() + pattern.size() - 1);
-                at = Search(pattern, false, matchCase, static_cast<LONG>(from), 0);
-            }
-        }
+    const size_t firstChar = FirstVisibleChar();
+    {
+        Quiet quiet(*this);
+        Select(control_, length - cut, length);
+        SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+        const auto last = static_cast<LONG>(length - cut);
+        selection.cpMin = std::min(selection.cpMin, last);
+        selection.cpMax = std::min(selection.cpMax, last);
+        SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+        ScrollCharToTop(firstChar);
     }
-    if (at < 0) return false;
-    Select(control_, static_cast<size_t>(at), static_cast<size_t>(at) + pattern.size());
+    LeaveEnd();
+}
+
+void LogView::CutTop(size_t excess) {
+    CHARRANGE selection{};
+    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const size_t firstChar = FirstVisibleChar();
+    const size_t cut = lines_.CutTop(excess, kInPlaceDropLines);
+    if (cut == 0) {
+        // The window is set anew around the line being read.
+        const WindowLines::Place read = lines_.LineOf(firstChar);
+        const WindowLines::Place from =
+            lines_.LineOf(read.lineChar > kContextChars ? read.lineChar - kContextChars : 0);
+        const uint64_t bottom = lines_.Bottom();
+        if (from.stale) return;
+        ShowOnly(source_->After(from.offset, static_cast<size_t>(bottom - from.offset)));
+        ScrollCharToTop(lines_.CharOfLine(read.offset) + (firstChar - read.lineChar));
+        return;
+    }
+    Quiet quiet(*this);
+    Select(control_, 0, cut);
+    SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    const auto shift = static_cast<LONG>(cut);
+    selection.cpMin = std::max(selection.cpMin - shift, LONG{0});
+    selection.cpMax = std::max(selection.cpMax - shift, LONG{0});
+    SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    ScrollCharToTop(firstChar > cut ? firstChar - cut : 0);
+}
+
+void LogView::LeaveEnd() {
+    if (!followsEnd_ && taken_.empty()) return;
+    followsEnd_ = false;
+    // What the passes read and the display did not show yet stays in the file.
+    newText_ = newText_ || !taken_.empty() || showEnd_;
+    taken_.clear();
+    takenStarts_.clear();
+    showEnd_ = false;
+    UpdateNote();
+}
+
+void LogView::FillView() {
+    for (int i = 0; i < 64 && source_ && !CanScroll(); ++i) {
+        if (!TakeOlder()) break;
+    }
+    ScrollToEnd();
+}
+
+void LogView::ShowEnd() {
+    if (source_ && placed_ && !followsEnd_) {
+        ShowOnly(source_->Tail(kSetChars));
+        FillView();
+    }
+    ScrollToEnd();
+    UpdateNote();
+}
+
+void LogView::ShowStart() {
+    if (source_ && placed_ && (lines_.TopStale() || lines_.Top() > floor_)) {
+        ShowOnly(source_->After(floor_, kSetChars));
+    }
+    if (!control_) return;
+    Select(control_, 0, 0);
     SendMessageW(control_, EM_SCROLLCARET, 0, 0);
+    ScrollCharToTop(0);
+    UpdateNote();
+}
+
+void LogView::Clear() {
+    // Text the passes read and did not show yet is shown after the clear, as text read
+    // later is: only what is already in the display goes.
+    if (followsEnd_) {
+        lines_.Reset(lines_.Bottom());
+        floor_ = lines_.Bottom();
+    } else if (source_) {
+        followsEnd_ = true;
+        newText_ = false;
+        lines_.Reset(source_->End());
+        floor_ = source_->End();
+    }
+    if (control_ && Length() > 0) Replace();
+    UpdateNote();
+}
+
+std::optional<LogView::TextPlace> LogView::SelectionPlace(bool end) const {
+    if (!control_ || !placed_ || lines_.Lines() == 0) return std::nullopt;
+    CHARRANGE selection{};
+    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const size_t at =
+        static_cast<size_t>(std::max(end ? selection.cpMax : selection.cpMin, LONG{0}));
+    if (at >= lines_.Chars()) return std::nullopt;
+    const WindowLines::Place place = lines_.LineOf(at);
+    if (place.stale) return std::nullopt;
+    return TextPlace{place.offset, at - place.lineChar};
+}
+
+bool LogView::ShowMatch(uint64_t line, size_t from, size_t to) {
+    if (!control_ || !source_) return false;
+    size_t at = lines_.CharOfLine(line);
+    if (at >= lines_.Chars()) {
+        TextPiece piece = source_->Before(line, kSetChars / 2);
+        if (piece.text.empty()) piece.from = piece.to = line;
+        const TextPiece rest = source_->After(line, kSetChars / 2);
+        piece.text += rest.text;
+        piece.lineStarts.insert(piece.lineStarts.end(), rest.lineStarts.begin(),
+                                rest.lineStarts.end());
+        piece.to = rest.to;
+        ShowOnly(piece);
+        at = lines_.CharOfLine(line);
+        if (at >= lines_.Chars()) return false;
+    }
+    Select(control_, at + from, at + to);
+    SendMessageW(control_, EM_SCROLLCARET, 0, 0);
+    UpdateNote();
     return true;
+}
+
+void LogView::UpdateNote() {
+    if (!note_) return;
+    if (!source_ || !placed_ || followsEnd_ || !control_) {
+        ShowWindow(note_, SW_HIDE);
+        return;
+    }
+    const uint64_t end = std::max<uint64_t>(source_->End(), 1);
+    const WindowLines::Place top = lines_.LineOf(FirstVisibleChar());
+    const uint64_t at = top.stale ? 0 : top.offset;
+    wchar_t text[96];
+    std::swprintf(text, std::size(text),
+                  newText_ ? L"%d%% ・ 新しい行があります (Ctrl+End)" : L"%d%%",
+                  static_cast<int>(at * 100 / end));
+    SetWindowTextW(note_, text);
+    PlaceNote();
+    ShowWindow(note_, SW_SHOWNOACTIVATE);
+}
+
+void LogView::PlaceNote() {
+    if (!note_ || !control_) return;
+    RECT client;
+    GetClientRect(control_, &client);
+    MapWindowPoints(control_, GetParent(note_), reinterpret_cast<POINT*>(&client), 2);
+    wchar_t text[96];
+    GetWindowTextW(note_, text, static_cast<int>(std::size(text)));
+    HDC dc = GetDC(note_);
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(note_, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(note_, dc);
+    const int width = size.cx + size.cy;
+    const int height = size.cy + size.cy / 2;
+    SetWindowPos(note_, HWND_TOP, client.right - width - 2, client.bottom - height - 2, width,
+                 height, SWP_NOACTIVATE);
 }
 
 void LogView::SelectAll() {
@@ -432,18 +672,6 @@ void LogView::SelectAll() {
 
 void LogView::Copy() {
     if (control_) SendMessageW(control_, WM_COPY, 0, 0);
-}
-
-void LogView::FillView() {
-    for (int i = 0; i < 64 && older_ && !CanScroll(); ++i) {
-        if (!TakeOlder()) break;
-    }
-    ScrollToEnd();
-}
-
-void LogView::Clear() {
-    older_ = nullptr;
-    if (control_ && Length() > 0) Replace();
 }
 
 void LogView::Replace() {
@@ -469,7 +697,6 @@ void LogView::Replace() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(fresh, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
     Prepare(fresh);
-    older_ = nullptr;
     SetWrap(wrap_);
     Apply(state_, false);
     if (focused) SetFocus(fresh);

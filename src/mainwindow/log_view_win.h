@@ -1,30 +1,42 @@
-// The log display: a rich-text control that shows the end of the followed file, takes older
-// text in above as the user scrolls up, and never holds more than its bound.
+// The log display: a rich-text control that is a window onto the followed file. It holds at
+// most its bound of the file's text, taken from any place in the file: the end while it
+// follows, older text as the user scrolls up, newer text as the user scrolls down again.
 #pragma once
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "follow/follower.h"
+#include "mainwindow/window_lines.h"
 #include "settings/display_state.h"
 
 namespace zr {
 
-// Where the display finds the text that comes before its first line.
-class OlderTextSource {
+// Where the display reads the followed file's text again: stretches of whole lines, each
+// with the offsets where its lines begin (TextPiece), as far as the passes have read.
+class FileText {
   public:
-    virtual ~OlderTextSource() = default;
-    // The whole lines just before what the display shows, at most maxChars characters, in the
-    // display's form (every line ended by a lone "\r"); empty when there are none.
-    virtual std::wstring OlderText(size_t maxChars) = 0;
+    virtual ~FileText() = default;
+    // The lines that end at `end`, about maxChars characters of them.
+    virtual TextPiece Before(uint64_t end, size_t maxChars) = 0;
+    // The lines that begin at `from`, about maxChars characters of them.
+    virtual TextPiece After(uint64_t from, size_t maxChars) = 0;
+    // The lines that end where the passes have read, about maxChars characters of them.
+    virtual TextPiece Tail(size_t maxChars) = 0;
+    // How far the passes have read, and where the file's text begins.
+    virtual uint64_t End() const = 0;
+    virtual uint64_t Start() const = 0;
 };
 
 class LogView {
   public:
     // What the display holds at most, in characters. Wine's rich-text control takes about
-    // 170 bytes of memory per character held, so a million keep a 32-bit program's working
-    // set near 200 MB (see bench/ and the README for the measurements).
+    // 170 bytes of memory per character held (see bench/ and the README).
     static constexpr size_t kBound = 1'000'000;
 
     explicit LogView(size_t bound = kBound) : bound_(bound) {}
@@ -44,26 +56,41 @@ class LogView {
     void SetWrap(bool wrap);
     bool Wrap() const { return wrap_; }
 
-    // Adds text at the end in the current colour and brings the end into view. Past the
-    // bound, whole lines leave at the top. Text may end inside a line that later text
-    // continues.
-    void Append(std::wstring_view text);
-    // Empties the display; what came before is never taken in again.
+    // A file is followed from now on, read through `source`; the display is emptied and
+    // stands where the first text of the passes begins. Null: no file is followed.
+    void Begin(FileText* source);
+    // Text a pass read. While the display follows the end it is queued to be shown (a
+    // burst larger than the bound shows its end only); otherwise it is left in the file,
+    // and a note says that there is more.
+    void Take(const PassResult& read);
+    // Shows at most maxChars characters of what was queued; whether some is left.
+    bool ShowTaken(size_t maxChars);
+    // Empties the display: nothing before what the passes read from now on comes in again.
     void Clear();
-    // Older text comes from `source` as the user scrolls to the top; null: there is none.
-    void SetOlderSource(OlderTextSource* source) { older_ = source; }
-    bool HasOlderSource() const { return older_ != nullptr; }
-    // Takes in older text above what is shown, as far as the bound allows, the line the user
-    // reads staying in its place; false when nothing came.
-    bool TakeOlder();
     // Takes in older text until the display has something to scroll, as after an open of a
     // file whose end does not fill it; the end stays in view.
     void FillView();
+    // The display follows the end again, showing it (read again from the file when the
+    // display stands elsewhere): "読込再開", Ctrl+End.
+    void ShowEnd();
+    // Shows the file's first lines (as far back as the display may go): Ctrl+Home.
+    void ShowStart();
+    // The display follows the end of the file: what the passes read goes to it.
+    bool FollowsEnd() const { return followsEnd_; }
 
-    // Finds `what` from the selection, downwards or upwards, and selects the match with its
-    // line in view. Searching upwards past the oldest text shown takes older text in, as
-    // scrolling up would. False when nothing more is found.
-    bool Find(std::wstring_view what, bool down, bool matchCase);
+    // Where the selection begins or ends: the file offset of its line and the character in
+    // that line; nothing when the display holds no file's text there.
+    struct TextPlace {
+        uint64_t line = 0;
+        size_t character = 0;
+    };
+    std::optional<TextPlace> SelectionPlace(bool end) const;
+    // Shows the line that begins at `line` (read from the file when the display does not
+    // hold it) and selects [from, to) of its characters, the line in view.
+    bool ShowMatch(uint64_t line, size_t from, size_t to);
+    // Where the file's text the display may show begins: nothing before it comes in.
+    uint64_t Floor() const { return floor_; }
+
     void SelectAll();
     void Copy();
     // While held (a search under way), text added at the end leaves the selection and the
@@ -78,35 +105,56 @@ class LogView {
   private:
     class Quiet;
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                                         DWORD_PTR self);
+                                         DWORD_PTR self) noexcept;
+    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
     void Prepare(HWND control);
+    // After the user scrolled: at the top older text comes in, at the bottom newer text.
     void AfterScroll();
     // A fresh, empty control in place of the old one.
     void Replace();
-    // Makes room for `adding` more characters by dropping whole lines from the top.
-    void MakeRoom(size_t adding);
+    // The display shows `piece` only: what it held goes.
+    void ShowOnly(const TextPiece& piece);
+    // Adds text at the end; past the bound, lines leave the top.
+    void AddBottom(std::wstring_view text, uint64_t to, const std::vector<uint64_t>& lineStarts);
+    // Takes in older text above what is shown, the line the user reads staying in its
+    // place; past the bound lines leave the bottom. False when nothing came.
+    bool TakeOlder();
+    // Takes in newer text below what is shown; past the bound lines leave the top.
+    bool TakeNewer();
     // Puts older text above what is shown; the line at the top of the view stays there.
-    void Prepend(std::wstring_view text);
-    // The same by building the display anew, when the text has more lines than the control
-    // takes in above its others quickly.
-    void Rebuild(std::wstring_view older);
-    // The older text that may come in now: at most this many characters, whole lines, and
-    // not longer than a long line allows; empty when none.
-    std::wstring AskOlder(size_t maxChars, size_t firstLineChars);
-    // The start of the nearest match between `from` and `to` (upwards when to < from), or -1.
-    LONG Search(const std::wstring& what, bool down, bool matchCase, LONG from, LONG to) const;
+    void Prepend(const TextPiece& piece);
+    // Lets lines go at the top or the bottom until the display is within its bound.
+    void CutTop(size_t excess);
+    void CutBottom(size_t excess);
+    // The display no longer holds the end: the queue goes, a note shows where it stands.
+    void LeaveEnd();
+    void UpdateNote();
+    void PlaceNote();
     void Insert(size_t at, std::wstring_view text);
     int FirstVisibleLine() const;
-    size_t FirstLineLength() const;
+    size_t FirstVisibleChar() const;
+    // Scrolls so that the character `at` is on the view's first line.
+    void ScrollCharToTop(size_t at);
     bool CanScroll() const;
+    bool LastLineVisible() const;
 
     HWND control_ = nullptr;
+    HWND note_ = nullptr;
     size_t bound_;
     bool wrap_ = false;
     DisplayState state_;
-    OlderTextSource* older_ = nullptr;
-    bool olderAsked_ = false;  // a request for older text is on its way
-    int quiet_ = 0;            // drawing is off while this is above zero
+    FileText* source_ = nullptr;
+    WindowLines lines_;
+    bool placed_ = false;     // the lines stand somewhere in the file
+    bool followsEnd_ = true;  // what the passes read goes to the display
+    bool newText_ = false;    // the passes read text the display does not show
+    uint64_t floor_ = 0;      // nothing older than this comes in
+    // Read by the passes, not shown yet: text, where its lines begin, where it ends.
+    std::wstring taken_;
+    std::vector<uint64_t> takenStarts_;
+    bool showEnd_ = false;    // the queue outgrew the display: show the file's end instead
+    bool moveAsked_ = false;  // a request to take text in is on its way
+    int quiet_ = 0;           // drawing is off while this is above zero
     bool hold_ = false;
 };
 

@@ -9,6 +9,11 @@ bool MainWindow::PreTranslate(MSG& msg) {
     // Only for the main window and its controls, and not while a dialog holds it disabled.
     if (!accelerators_ || !hwnd() || !IsWindowEnabled(hwnd())) return false;
     if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
+    // Escape stops a search that is still going through the file.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && search_ && search_->Busy()) {
+        search_->Cancel();
+        return true;
+    }
     return TranslateAcceleratorW(hwnd(), accelerators_.get(), &msg) != 0;
 }
 

@@ -105,6 +105,8 @@ void MainWindow::Follow(const std::wstring& path, TextEncoding encoding) {
     SetReadingButtons(true);
     // Every open starts from an empty display, the same file again included.
     pass_->Open(path, encoding);
+    // So that Ctrl+Home, Page Up and Ctrl+F work at once.
+    if (view_.hwnd()) SetFocus(view_.hwnd());
 }
 
 void MainWindow::OnEncoding(int id) {
@@ -135,7 +137,8 @@ void MainWindow::OnCommand1() {
 
 void MainWindow::OnCommand2() {
     pass_->SetStopRead(false);
-    view_.ScrollToEnd();
+    // The end comes back into view, read again when the display stands elsewhere.
+    view_.ShowEnd();
     SetReadingButtons(true);
 }
 

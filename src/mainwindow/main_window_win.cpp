@@ -158,7 +158,7 @@ void MainWindow::CreateChildControls() {
     labelBrush_.reset(CreateSolidBrush(RGB(255, 192, 192)));
     view_.Attach(Control(IDC_RICHTEXT));
     pass_ = std::make_unique<FollowPass>(hwnd(), Control(IDC_LABEL1), view_, settings_);
-    search_ = std::make_unique<LogSearch>(hwnd(), view_);
+    search_ = std::make_unique<LogSearch>(hwnd(), Control(IDC_LABEL1), view_, *pass_);
     accelerators_.reset(CreateMainAccelerators());
     AddMessageFilter(this);
     // Files dragged from the shell are opened as "開く" opens them.

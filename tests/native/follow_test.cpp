@@ -271,10 +271,12 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
     }
 }
 
-// The display shows the end of a log first and takes older text in as the user scrolls up:
-// in every encoding, whatever the first part and the blocks, the blocks read backwards and
-// the first pass join into the file's text, line ends and characters split between them too.
-TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
+// The display is a window onto the file: it shows the end of a log first, takes older text in
+// as the user scrolls up and newer text as the user scrolls down, and lets lines go at either
+// end. In every encoding, whatever the first part and the blocks, the blocks read backwards
+// and the first pass join into the file's text, and so do blocks read forwards from its start;
+// every line start they give is a place to read the rest of the file from.
+TEST_F(Follow, StretchesReadAgainJoinTheFileExactly) {
     for (const auto& [bytes, shown, found] : EveryEncoding()) {
         SCOPED_TRACE(testing::PrintToString(bytes));
         WriteFileBytes(log_, bytes);
@@ -285,12 +287,31 @@ TEST_F(Follow, OlderTextReadBackwardsJoinsTheFirstPassExactly) {
                 follower.Start(log_, tail);
                 const PassResult first = follower.Step();
                 std::wstring all = first.text;
+                std::vector<uint64_t> backwards = first.lineStarts;
                 for (uint64_t top = first.readFrom; top > follower.TextStart();) {
-                    const OlderText older = follower.ReadBefore(top, block);
+                    const TextPiece older = follower.ReadBefore(top, block);
                     ASSERT_LT(older.from, top);
                     all = older.text + all, top = older.from;
+                    backwards.insert(backwards.begin(), older.lineStarts.begin(),
+                                     older.lineStarts.end());
                 }
                 EXPECT_EQ(all, shown);
+                std::wstring forwards;
+                std::vector<uint64_t> starts;
+                for (uint64_t from = follower.TextStart(); from < follower.Position();) {
+                    const TextPiece piece = follower.ReadAfter(from, block);
+                    ASSERT_GT(piece.to, from);
+                    forwards += piece.text, from = piece.to;
+                    starts.insert(starts.end(), piece.lineStarts.begin(), piece.lineStarts.end());
+                }
+                EXPECT_EQ(forwards, shown);
+                EXPECT_EQ(starts, backwards);
+                ASSERT_EQ(starts.size(), size_t(std::count(shown.begin(), shown.end(), L'\r')));
+                for (size_t k = 0, cr = 0; k < starts.size(); ++k) {
+                    cr = shown.find(L'\r', cr) + 1;
+                    EXPECT_EQ(follower.ReadAfter(starts[k], 1 << 20).text, shown.substr(cr)) << k;
+                }
+                EXPECT_EQ(follower.ReadTail(tail).text, first.text) << "the end, read again";
             }
         }
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 #include <sstream>
 #include <variant>
 
@@ -16,6 +17,7 @@
 #include "follow/path_rules.h"
 #include "follow/timestamp.h"
 #include "mainwindow/layout.h"
+#include "mainwindow/window_lines.h"
 #include "settings/interval_rules.h"
 #include "settings/settings.h"
 
@@ -256,6 +258,75 @@ TEST(Bookmarks, ListIsACountAndNumberedPathsAndExecutablesAreRefused) {
         (Values{{L"Book Mark Count", n}, {L"Book Mark List1", path}, {L"Book Mark List2", path}}));
     EXPECT_EQ(DecideAdd(Text(L"\0a", 2)).verdict, AddVerdict::Nothing);
     EXPECT_EQ(DecideAdd(Text(L"a.exe\0.log", 10)).verdict, AddVerdict::Executable);
+}
+
+// A window onto a file of numbered lines of every length (CR LF each) slides up and down at
+// random, taking lines in at one end and letting them go at the other; after every move it
+// must know where each line it holds begins in the file and in the display.
+TEST(WindowLines, EveryLineHeldIsFoundByItsOffsetAndByItsCharacters) {
+    std::vector<Text> lines;
+    std::vector<uint64_t> offsets{0};
+    for (int k = 0; k < 400; ++k) {
+        lines.push_back(Text(k % 7 * 3, L'x') + std::to_wstring(k) + L'\r');
+        offsets.push_back(offsets.back() + lines.back().size() + 1);
+    }
+    auto piece = [&](size_t from, size_t to) {  // the text of lines [from, to), their starts
+        Text text;
+        for (size_t k = from; k < to; ++k) text += lines[k];
+        return std::pair(text, std::vector<uint64_t>(offsets.begin() + from + 1,
+                                                     offsets.begin() + to + 1));
+    };
+    WindowLines window;
+    size_t a = 200, b = 200;  // the lines held, as the window should know them
+    window.Reset(offsets[a]);
+    std::mt19937 rng(7);
+    for (int move = 0; move < 2000; ++move) {
+        const size_t n = rng() % 9;
+        switch (rng() % 4) {
+            case 0: {
+                const size_t to = std::min(lines.size(), b + n);
+                const auto [text, starts] = piece(b, to);
+                window.AddBottom(text, offsets[to], starts);
+                b = to;
+                break;
+            }
+            case 1: {
+                const size_t from = a - std::min(a, n);
+                const auto [text, starts] = piece(from, a);
+                window.AddTop(text, offsets[from], starts);
+                a = from;
+                break;
+            }
+            case 2: {
+                const size_t chars = window.CutTop(rng() % 40, 4);
+                for (size_t cut = 0; cut < chars; cut += lines[a++].size()) {}
+                break;
+            }
+            default: {
+                const size_t chars = window.CutBottom(rng() % 40);
+                for (size_t cut = 0; cut < chars; cut += lines[--b].size()) {}
+            }
+        }
+        ASSERT_EQ(window.Top(), offsets[a]) << move;
+        ASSERT_EQ(window.Bottom(), offsets[b]) << move;
+        ASSERT_EQ(window.Lines(), b - a) << move;
+        size_t at = 0;
+        for (size_t k = a; k < b; at += lines[k++].size()) {
+            ASSERT_EQ(window.CharOfLine(offsets[k]), at) << move << " line " << k;
+            const WindowLines::Place place = window.LineOf(at + lines[k].size() - 1);
+            ASSERT_TRUE(place.offset == offsets[k] && place.lineChar == at) << move << " " << k;
+        }
+        ASSERT_EQ(window.Chars(), at);
+    }
+    // A restart: what is held stays, stale, above the file as it is now; nothing joins it.
+    window.AddAfterRestart(L"end of the old\r", 0);
+    EXPECT_TRUE(window.AllStale());
+    window.AddBottom(L"new\rnext", 9, {5});
+    EXPECT_TRUE(window.TopStale() && !window.AllStale() && window.Open());
+    EXPECT_EQ(window.CharOfLine(5), window.Chars() - 4);
+    EXPECT_EQ(window.CharOfLine(0), window.Chars() - 8);
+    EXPECT_TRUE(window.LineOf(0).stale);
+    EXPECT_EQ(window.Bottom(), 9u);
 }
 
 // A pattern path split; the names a pattern takes and leaves; the newest of one listing for

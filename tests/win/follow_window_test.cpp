@@ -21,17 +21,6 @@ CHARRANGE Selection(MainWindow& main) {
     return range;
 }
 
-// The one colour of a range of the display; nothing when it has several.
-std::optional<COLORREF> ColourOf(MainWindow& main, size_t from, size_t to) {
-    CHARRANGE keep = Selection(main), range{static_cast<LONG>(from), static_cast<LONG>(to)};
-    Send(main, EM_EXSETSEL, 0, LPARAM(&range));
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof(cf);
-    Send(main, EM_GETCHARFORMAT, SCF_SELECTION, LPARAM(&cf));
-    Send(main, EM_EXSETSEL, 0, LPARAM(&keep));
-    return cf.dwMask & CFM_COLOR ? std::optional(cf.crTextColor) : std::nullopt;
-}
-
 // Whether the line of the character at `pos` (by default the last one) is on screen.
 bool InView(MainWindow& main, std::optional<size_t> pos = {}) {
     POINTL at{};
@@ -118,11 +107,6 @@ class FollowView : public ConfigTest {
         EXPECT_TRUE(PumpOneUntil([&] { return Label1(main) == kReading; }));
         return ExpectedDisplay(text);
     }
-    // Text added from now on takes this colour; the text shown keeps its own.
-    void SetColour(MainWindow& main, const wchar_t* colour) {
-        main.display().strCurForeColor = colour;
-        main.ApplyDisplayState(false);
-    }
     TempDir dir;
     std::wstring log = dir.path(L"app.log");
 };
@@ -197,42 +181,93 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
     EXPECT_TRUE(DisplayText(*main) == all);
 }
 
-// Older text comes in only as far as the bound allows; past it whole lines leave the top, the
-// rest keeping its colours, and the end stays in view.
-TEST_F(FollowView, BoundKeepsTheLatestWholeLinesInTheirColours) {
-    constexpr size_t kBound = LogView::kBound;
-    std::string file = Lines("", 200 * 1002);
-    WriteFileBytes(log, file);
+// The number of the line of Lines() shown on the display's line `line`.
+int LineNumber(MainWindow& main, LRESULT line) {
+    return std::stoi(LineAt(main, line).substr(10, 6));
+}
+
+// Every line of a log 2.6 times the bound is reached by paging up from its end and down again,
+// each page touching the one before, the line at the top staying in place as text comes in;
+// at the end the display follows again.
+TEST_F(FollowView, EveryLineOfALogSeveralTimesTheBoundIsReachedUpAndDown) {
+    const int lines = 2600;
+    WriteFileBytes(log, Lines("", lines * 1002));
     auto main = StartFollowing();
-    SetColour(*main, L"255");
+    ShowWindow(main->hwnd(), SW_MAXIMIZE);
     main->OpenFile(log);
-    auto append = [&](int count, size_t least) {
-        const std::string text = Lines("", count * 1002, static_cast<int>(file.size() / 1002));
-        file += text;
-        WriteFileBytes(log, text, true);
-        const std::wstring last = ExpectedDisplay(text.substr(text.size() - 2004));
-        EXPECT_TRUE(PumpUntil([&] { return DisplayTail(*main, last.size()) == last; }, 60000));
-        EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }));
-        EXPECT_LE(DisplayLength(*main), kBound);
-        EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), ExpectedDisplay(file), least));
-        EXPECT_TRUE(InView(*main));
-        return DisplayLength(*main);
-    };
-    append(900, 0);
-    ScrollToTheTop(*main);
-    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), ExpectedDisplay(file), kBound - 5 * 1001));
-    // A few lines past the bound push as many out at the top, one by one.
-    size_t shown = append(20, kBound - 25 * 1001);
-    EXPECT_EQ(ColourOf(*main, 0, shown), RGB(255, 0, 0));
-    // Many lines at once: the display keeps its latest half, in both colours it had.
-    SetColour(*main, L"32768");
-    append(30, 0);
-    SetColour(*main, L"16711680");
-    shown = append(200, kBound / 2 - 1001);
-    const size_t blue = 200 * 1001, green = 30 * 1001;
-    EXPECT_EQ(ColourOf(*main, shown - blue, shown), RGB(0, 0, 255));
-    EXPECT_EQ(ColourOf(*main, shown - blue - green, shown - blue), RGB(0, 128, 0));
-    EXPECT_EQ(ColourOf(*main, 0, shown - blue - green), RGB(255, 0, 0));
+    RECT client;
+    GetClientRect(main->Control(IDC_RICHTEXT), &client);
+    POINTL corner{0, client.bottom - 1};
+    const auto page =
+        Send(*main, EM_EXLINEFROMCHAR, 0, Send(*main, EM_CHARFROMPOS, 0, LPARAM(&corner))) -
+        FirstVisible(*main);
+    for (const bool up : {true, false}) {
+        int first = LineNumber(*main, FirstVisible(*main));
+        for (int step = 0; step < 1000; ++step) {
+            Send(*main, WM_KEYDOWN, up ? VK_PRIOR : VK_NEXT);
+            const int now = LineNumber(*main, FirstVisible(*main));
+            Pump();
+            ASSERT_EQ(LineNumber(*main, FirstVisible(*main)), now) << "the line read moved";
+            ASSERT_LE(DisplayLength(*main), LogView::kBound);
+            ASSERT_LE(std::abs(now - first), page) << "lines were passed over";
+            if (now == first && (!up || now == 0)) break;
+            first = now;
+        }
+        if (up) {
+            EXPECT_EQ(first, 0) << "the top";
+        }
+    }
+    EXPECT_TRUE(InView(*main));
+    WriteFileBytes(log, "after all\r\n", true);
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"\rafter all\r"); }));
+}
+
+// The note over the display's corner, where the display stands and whether there is more.
+std::wstring Note(MainWindow& main) {
+    for (HWND w = nullptr; (w = FindWindowExW(main.hwnd(), w, L"STATIC", nullptr));) {
+        if (IsWindowVisible(w) && Text(w).find(L'%') != std::wstring::npos) return Text(w);
+    }
+    return L"";
+}
+
+// A hostile writer followed while the display shows the file's first lines: the passes read on
+// and the display stays, saying there is more; Ctrl+End shows the file's end exactly.
+TEST_F(FollowView, AwayFromTheEndTheDisplayStaysAndCtrlEndShowsTheEndExactly) {
+    auto main = Following(Lines("head", 1'100'000), 20);
+    SetForegroundWindow(main->hwnd());
+    SetFocus(main->Control(IDC_RICHTEXT));
+    PressKey(VK_HOME, VK_CONTROL);
+    const std::wstring start = DisplayText(*main);
+    EXPECT_TRUE(start.starts_with(ExpectedDisplay(Lines("head", 1002))));
+    EXPECT_EQ(Note(*main), L"0%");
+    WriterProcess writer({L"stress", log, L"20240611", L"3"});
+    while (writer.Running()) PumpOne();
+    EXPECT_EQ(writer.Wait(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }));
+    EXPECT_TRUE(DisplayText(*main) == start) << "the display moved";
+    EXPECT_EQ(Note(*main), L"0% ・ 新しい行があります (Ctrl+End)");
+    PressKey(VK_END, VK_CONTROL);
+    const std::wstring all = ExpectedDisplay(ReadFileBytes(log));
+    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), all, 30 * 1000));
+    EXPECT_TRUE(InView(*main));
+    EXPECT_EQ(Note(*main), L"");
+}
+
+// A burst of 100 MiB is not pushed through the display: its end is shown at once, and a notice
+// string in its middle still acts, once.
+TEST_F(FollowView, ABurstOf100MiBShowsItsEndAndItsNoticesAct) {
+    WriteDword(L"Notice", 1);
+    WriteDword(L"Play Wave", 1);
+    WriteString(L"Notice String1", L"NEEDLE");
+    auto main = Following("start\r\n");
+    const std::string half = Lines("bur", 50 << 20);
+    WriteFileBytes(log, half + "NEEDLE\r\n" + half, true);
+    const std::wstring end = ExpectedDisplay(half.substr(half.size() - 100 * 1002));
+    ASSERT_TRUE(PumpUntil([&] { return DisplayTail(*main, 2004) == end.substr(end.size() - 2004); },
+                          30000));
+    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), end, 50 * 1000));
+    EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }, 60000));
+    EXPECT_EQ(ui.sounds.size(), 1u);
 }
 
 // The buttons 読込中止 読込再開 クリア 時刻挿入 文章挿入, "1" for each one enabled.
@@ -302,9 +337,17 @@ TEST_F(FollowView, UnreadableFileIsReportedInLabel1) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-// Ctrl+F searches up from the end, taking older text in; F3 and Shift+F3 go on either way; a
-// pass while the dialog is open leaves the match; Ctrl+A Ctrl+C copy.
-TEST_F(FollowView, FindTakesOlderTextInAndCopyTakesTheDisplay) {
+std::wstring Selected(MainWindow& main) {
+    std::wstring text(size_t(Selection(main).cpMax - Selection(main).cpMin) + 1, L'\0');
+    text.resize(size_t(Send(main, EM_GETSELTEXT, 0, LPARAM(text.data()))));
+    return text;
+}
+
+// Find goes over the whole file from the selection, the display moving to the match: up from
+// the end to the first line, F3 and Shift+F3 on either way, down to the last line, and across
+// the bytes a search step reads, inside a UTF-8 character; "not found" only past the file's
+// start. A pass leaves the match; Ctrl+End brings the end back; Ctrl+A Ctrl+C copy the display.
+TEST_F(FollowView, FindGoesOverTheWholeFileAndCopyTakesTheDisplay) {
     std::string text;
     char line[32];
     for (int i = 0; i < 50'000; ++i) text += (std::snprintf(line, 32, "line %05d\r\n", i), line);
@@ -315,19 +358,24 @@ TEST_F(FollowView, FindTakesOlderTextInAndCopyTakesTheDisplay) {
     HWND dialog = nullptr;
     ASSERT_TRUE(PumpUntil(
         [&] { return (dialog = FindShownWindow(GetCurrentProcessId(), L"#32770")) != nullptr; }));
-    SetDlgItemTextW(dialog, 0x480, L"LINE 0000");  // the text box; case is not matched
-    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    auto find = [&](const wchar_t* what, bool down) {
+        SetDlgItemTextW(dialog, 0x480, what);  // the text box; case is not matched
+        CheckRadioButton(dialog, 0x420, 0x421, down ? 0x421 : 0x420);
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !Label1(*main).starts_with(L"検索"); }, 30000));
+        return Selected(*main);
+    };
+    EXPECT_EQ(find(L"LINE 0000", false), L"line 0000");
     EXPECT_EQ(Selection(*main).cpMin, 9 * 11) << "the nearest match above the end: line 9";
+    EXPECT_TRUE(DisplayText(*main).starts_with(L"line 00000\r")) << "the display is at the match";
     EXPECT_TRUE(InView(*main, Selection(*main).cpMin));
-    EXPECT_TRUE(DisplayText(*main) == ExpectedDisplay(text)) << "older text came in whole";
-
     SetForegroundWindow(main->hwnd());
     PressKey(VK_F3);
     EXPECT_EQ(Selection(*main).cpMin, 8 * 11);
     PressKey(VK_F3, VK_SHIFT);
     EXPECT_EQ(Selection(*main).cpMin, 9 * 11);
     WriteFileBytes(log, "appended \x93\xf1\x8d\x73\x96\xda\r\n", true);  // 二行目
-    ASSERT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"\rappended 二行目\r"); }));
+    ASSERT_TRUE(PumpUntil([&] { return Note(*main).ends_with(L"新しい行があります (Ctrl+End)"); }));
     EXPECT_EQ(Selection(*main).cpMin, 9 * 11) << "the pass left the match selected";
     for (int i = 0; i < 9; ++i) PressKey(VK_F3);
     EXPECT_EQ(Selection(*main).cpMin, 0);
@@ -335,15 +383,17 @@ TEST_F(FollowView, FindTakesOlderTextInAndCopyTakesTheDisplay) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, L"「LINE 0000」が見つかりません。");
     EXPECT_EQ(Selection(*main).cpMin, 0);
+    EXPECT_EQ(find(L"二行目", true), L"二行目") << "down to the last line";
 
-    // Once the dialog is closed, the next pass brings the end into view again.
+    // Ctrl+End follows the end again; Ctrl+A Ctrl+C copy what the display holds.
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }));
+    SetForegroundWindow(main->hwnd());
+    SetFocus(main->Control(IDC_RICHTEXT));
+    PressKey(VK_END, VK_CONTROL);
     WriteFileBytes(log, "after\r\n", true);
     ASSERT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"\rafter\r"); }));
     EXPECT_EQ(static_cast<size_t>(Selection(*main).cpMin), DisplayLength(*main));
-    SetForegroundWindow(main->hwnd());
-    SetFocus(main->Control(IDC_RICHTEXT));
     PressKey('A', VK_CONTROL);
     PressKey('C', VK_CONTROL);
     ASSERT_TRUE(OpenClipboard(main->hwnd()));
@@ -351,7 +401,32 @@ TEST_F(FollowView, FindTakesOlderTextInAndCopyTakesTheDisplay) {
     const std::wstring copied = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
     if (data) GlobalUnlock(data);
     CloseClipboard();
-    EXPECT_TRUE(copied == std::wstring(text.begin(), text.end()) + L"appended 二行目\r\nafter\r\n");
+    std::wstring shown;
+    for (wchar_t c : DisplayText(*main))
+        shown += c == L'\r' ? std::wstring(L"\r\n") : std::wstring(1, c);
+    EXPECT_TRUE(copied == shown && shown.starts_with(L"line ")) << copied.size();
+
+    // A UTF-8 log of 4 MiB: 上検索 across the 4 MiB a step reads from its start (upwards), 下検索
+    // across the 4 MiB from its second line (downwards, from Ctrl+Home).
+    std::string utf8 = "first line\r\n";
+    while (utf8.size() + 164 < (4 << 20)) utf8 += std::string(98, 'u') + "\r\n";
+    utf8 += std::string((4 << 20) - 66 - utf8.size(), 'v') + "\r\n" + std::string(60, 'a');
+    utf8 +=
+        "\xe4\xb8\x8a\xe6\xa4\x9c\xe7\xb4\xa2\r\nb\xe4\xb8\x8b\xe6\xa4\x9c\xe7\xb4\xa2\r\nlast "
+        "line\r\n";
+    WriteFileBytes(log, utf8);
+    main->OpenFile(log);
+    PressKey('F', VK_CONTROL);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return (dialog = FindShownWindow(GetCurrentProcessId(), L"#32770")) != nullptr; }));
+    EXPECT_EQ(find(L"上検索", false), L"上検索");
+    SetForegroundWindow(main->hwnd());
+    SetFocus(main->Control(IDC_RICHTEXT));
+    PressKey(VK_HOME, VK_CONTROL);
+    EXPECT_EQ(find(L"下検索", true), L"下検索");
+    EXPECT_EQ(find(L"LAST", true), L"last");
+    EXPECT_EQ(find(L"irst", false), L"irst") << "up to the first line";
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 // "時刻挿入" and "文章挿入" append in the log's encoding; a character it lacks writes nothing.
