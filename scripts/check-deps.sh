@@ -5,7 +5,7 @@
 #   2. A portable file (no "_win" in its name) includes no Win32 header: neither <windows.h>
 #      and its kin nor one of the program's "_win.h" headers.
 #   3. Only the main window includes the headers of another window. The windows are the
-#      folders mainwindow, bookmarks, filesearch and about, and the options dialog
+#      folders mainwindow, bookmarks, filesearch, about and highlight, and the options dialog
 #      (settings/options_dialog_win.*); so a side window, the About box or the options dialog
 #      never includes main_window_win.h, and common, settings, follow never include a window.
 # Prints every include that breaks a rule and fails when there is one.
@@ -17,7 +17,7 @@ cd "$root/src"
 # The window a file or header belongs to, or nothing.
 window_of() {
     case $1 in
-        mainwindow/* | bookmarks/* | filesearch/* | about/*) echo "${1%%/*}" ;;
+        mainwindow/* | bookmarks/* | filesearch/* | about/* | highlight/*) echo "${1%%/*}" ;;
         settings/options_dialog_win.*) echo options ;;
     esac
 }
