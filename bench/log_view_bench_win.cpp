@@ -2,10 +2,14 @@
 //   log_view_bench <5MiB|50MiB|500MiB|5GiB-sparse> <folder>
 // For a log of the given size (the sparse one is a hole with lines at its end), in order:
 //   - the time from the open to the file's last line visible in the display;
-//   - scrolling to the top: the time of each scroll-up extension (largest and median);
+//   - Find of a text that only the file's first line holds, upwards from the end;
+//   - Ctrl+Home and Ctrl+End: the time until the first or the last lines are painted;
+//   - scrolling up: the time of each of 40 scroll-up extensions (largest and median);
 //   - following a writer that appends 50 MiB, and the time the display takes to catch up;
+//   - a burst of 100 MiB appended at once: the time until its last line is painted, and the
+//     longest and median reply to a message sent to the main window meanwhile;
 //   - passes that append one 200-character line to a display holding its bound;
-//   - the peak working set after the open, after scrolling to the top and after following.
+//   - the peak working set after the open, after scrolling, after following, after the burst.
 // Run every case, each in a process of its own so that its peak is its own:
 //   bash scripts/bench-log-view.sh
 #include <windows.h>
@@ -101,9 +105,12 @@ bool Append(const std::wstring& path, const std::string& bytes) {
     return ok;
 }
 
-// Writes the log; the sparse one is a hole of `size` bytes with a few lines after it.
+// Writes the log; the sparse one is a hole of `size` bytes with a few lines after it. The first
+// line of the others holds a text found nowhere else.
+constexpr char kFirstLine[] = "first line: needle-at-the-start";
 bool MakeLog(const std::wstring& path, uint64_t size, bool sparse, size_t& lineNo) {
     DeleteFileW(path.c_str());
+    if (!sparse && !Append(path, std::string(kFirstLine) + "\r\n")) return false;
     if (sparse) {
         HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -150,7 +157,60 @@ struct View {
         return at.y >= client.top && at.y < client.bottom &&
                !GetUpdateRect(display(), nullptr, FALSE);
     }
+    // The first line of the display is at the top of its client area and painted.
+    bool StartShown() const {
+        return SendMessageW(display(), EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && Length() > 0 &&
+               !GetUpdateRect(display(), nullptr, FALSE);
+    }
+    std::wstring Selected() const {
+        CHARRANGE r{};
+        SendMessageW(display(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+        std::wstring text(static_cast<size_t>(std::max<LONG>(r.cpMax - r.cpMin, 0)) + 1, L'\0');
+        text.resize(static_cast<size_t>(
+            SendMessageW(display(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
+        return text;
+    }
     bool Idle() const { return zr::ControlText(main.hwnd(), zr::IDC_LABEL1).empty(); }
+    // Ctrl with `key`, as the keyboard gives it to the display.
+    void CtrlKey(WPARAM key) const {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(display(), WM_KEYDOWN, key, 0);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
+};
+
+// Sends the main window a message every few milliseconds from a thread of its own and keeps
+// how long each took to be answered.
+class Prober {
+  public:
+    explicit Prober(HWND window)
+        : thread_([this, window] {
+              while (!stop_) {
+                  const auto t = Clock::now();
+                  DWORD_PTR result = 0;
+                  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+                  replies_.push_back(MsSince(t));
+                  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              }
+              done_ = true;
+          }) {}
+    // Ends the probing; the window keeps answering until the last message is answered.
+    std::vector<double> Stop() {
+        stop_ = true;
+        while (!done_) PumpFor(5);
+        thread_.join();
+        return replies_;
+    }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> done_{false};
+    std::vector<double> replies_;
+    std::thread thread_;
 };
 
 std::wstring LastLine(const std::string& bytes) {
@@ -200,21 +260,51 @@ int Run(const std::wstring& which, const std::wstring& folder) {
     std::printf("display_after_open_chars %zu\n", view.Length());
     std::printf("peak_ws_after_open_mib %.1f\n", PeakWorkingSetMiB());
 
-    // Scrolling to the top, a scroll-bar click at a time, as far as the bound allows.
+    // Find, upwards from the end, of what only the first line holds.
+    if (!sparse) {
+        SendMessageW(main.hwnd(), WM_COMMAND, zr::IDM_FIND, 0);
+        HWND dialog = nullptr;
+        PumpUntil([&] { return (dialog = FindWindowW(L"#32770", nullptr)) != nullptr; }, 5000);
+        SetDlgItemTextW(dialog, 0x480, L"needle-at-the-start");
+        const auto find = Clock::now();
+        SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        const bool found =
+            PumpUntil([&] { return view.Selected() == L"needle-at-the-start"; }, 120000);
+        std::printf("find_first_line_from_end_ms %.1f%s\n", MsSince(find),
+                    found ? "" : " (not found)");
+        SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        PumpFor(100);
+    }
+
+    // Ctrl+End (back from the match found), Ctrl+Home, Ctrl+End.
+    view.CtrlKey(VK_END);
+    PumpUntil([&] { return view.EndShown(); }, 60000);
+    const auto home = Clock::now();
+    view.CtrlKey(VK_HOME);
+    const bool started = PumpUntil([&] { return view.StartShown(); }, 60000);
+    std::printf("ctrl_home_ms %.1f%s\n", MsSince(home), started ? "" : " (not shown)");
+    const auto end = Clock::now();
+    view.CtrlKey(VK_END);
+    const bool ended = PumpUntil([&] { return view.EndShown(); }, 60000);
+    std::printf("ctrl_end_ms %.1f%s\n", MsSince(end), ended ? "" : " (not shown)");
+
+    // Scrolling up, a scroll-bar click at a time, 40 times older text comes in.
     std::vector<double> extensions;
-    for (;;) {
+    for (int i = 0; i < 40; ++i) {
         const size_t before = view.Length();
         const auto t = Clock::now();
         SendMessageW(view.display(), WM_VSCROLL, SB_TOP, 0);
-        if (!PumpUntil([&] { return view.Length() > before; }, 2000)) break;
+        if (!PumpUntil([&] { return view.Length() != before; }, 2000)) break;
         extensions.push_back(MsSince(t));
     }
     std::printf("scroll_up_extensions %zu\n", extensions.size());
     std::printf("scroll_up_extension_max_ms %.1f\n",
                 extensions.empty() ? 0 : *std::max_element(extensions.begin(), extensions.end()));
     std::printf("scroll_up_extension_median_ms %.1f\n", Median(extensions));
-    std::printf("display_at_top_chars %zu\n", view.Length());
+    std::printf("display_after_scrolling_chars %zu\n", view.Length());
     std::printf("peak_ws_after_scrolling_to_top_mib %.1f\n", PeakWorkingSetMiB());
+    view.CtrlKey(VK_END);
+    PumpFor(200);
 
     // A writer appends 50 MiB in pieces of 1 MiB while the window follows.
     std::string lastBlock;
@@ -243,8 +333,59 @@ int Run(const std::wstring& which, const std::wstring& folder) {
     std::printf("display_after_follow_chars %zu\n", view.Length());
     std::printf("peak_ws_after_following_mib %.1f\n", PeakWorkingSetMiB());
 
-    // Passes that append one 200-character line to a display at its bound: the time the
-    // pass takes, and with the display's repaint.
+    // A burst of 100 MiB in one write.
+    {
+        size_t burstLine = writerLine + 1;
+        Prober prober(main.hwnd());
+        PumpFor(100);
+        // Written by another thread, as by another program, while the window goes on.
+        std::atomic<bool> written{false};
+        Clock::time_point writtenAt;
+        std::string lastBurstBlock;
+        std::thread writer([&] {
+            // Made as it is written, in one handle's writes of a megabyte each, so that the
+            // benchmark's own memory does not count.
+            HANDLE h =
+                CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            for (uint32_t seed = 2000; seed < 2100; ++seed) {
+                std::string block = LogBlock(1 << 20, seed, burstLine);
+                DWORD done = 0;
+                WriteFile(h, block.data(), static_cast<DWORD>(block.size()), &done, nullptr);
+                if (seed == 2099) lastBurstBlock = std::move(block);
+            }
+            CloseHandle(h);
+            writtenAt = Clock::now();
+            written = true;
+        });
+        const bool shown = PumpUntil(
+            [&] {
+                return written && view.EndShown() &&
+                       view.Tail(4096).find(LastLine(lastBurstBlock)) != std::wstring::npos;
+            },
+            600000);
+        writer.join();
+        const auto t = writtenAt;
+        const double shownMs = MsSince(t);
+        PumpUntil([&] { return view.Idle(); }, 600000);
+        PumpFor(200);
+        std::vector<double> replies = prober.Stop();
+        std::printf("burst_100mib_last_line_after_write_ms %.0f%s\n", shownMs,
+                    shown ? "" : " (not shown)");
+        std::printf("burst_reply_max_ms %.1f\n",
+                    replies.empty() ? 0 : *std::max_element(replies.begin(), replies.end()));
+        std::printf("burst_reply_median_ms %.1f\n", Median(replies));
+        std::printf("peak_ws_after_burst_mib %.1f\n", PeakWorkingSetMiB());
+    }
+
+    // The display fills to its bound from passes of some 50,000 characters, then passes that
+    // append one 200-character line to it: the time the pass takes, and with the repaint.
+    for (uint32_t seed = 3000; view.Length() + 1'000 < zr::LogView::kBound; ++seed) {
+        Append(log, LogBlock(view.Length() + 60'000 < zr::LogView::kBound ? 50'000 : 500, seed,
+                             writerLine));
+        SendMessageW(main.hwnd(), WM_TIMER, zr::kTimer1, 0);
+        PumpUntil([&] { return view.Idle(); }, 60000);
+    }
     std::vector<double> passes, painted;
     for (int i = 0; i < 20; ++i) {
         PumpFor(50);
@@ -276,6 +417,7 @@ int Run(const std::wstring& which, const std::wstring& folder) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc < 3) {
         std::printf("usage: log_view_bench <5MiB|50MiB|500MiB|5GiB-sparse> <folder>\n");
         return 2;

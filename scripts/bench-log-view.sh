@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The log view benchmark under Wine: for logs of 5 MiB, 50 MiB, 500 MiB and a 5 GiB sparse
 # file, each in a process of its own, the figures bench/log_view_bench_win.cpp prints, then
-# one table per build. It runs the 64-bit build, and the 32-bit one too where this machine
+# one table per build (times in ms, peak working sets in MiB; "-" where a case has none). It runs the 64-bit build, and the 32-bit one too where this machine
 # runs 32-bit programs (scripts/wine.sh); name the builds to run only those:
 #   bash scripts/bench-log-view.sh [i686] [x86_64]
 set -euo pipefail
@@ -34,14 +34,20 @@ for arch in "${archs[@]}"; do
     done
     echo
     echo "== $arch =="
-    printf '%-12s %9s %9s %9s %9s %9s %9s %9s\n' case open_ms ext_max ext_med pass_ms ws_open \
-        ws_top ws_follow
+    cols=(open_to_last_line_ms find_first_line_from_end_ms ctrl_home_ms ctrl_end_ms
+        scroll_up_extension_max_ms scroll_up_extension_median_ms
+        follow_50mib_caught_up_after_writer_ms burst_100mib_last_line_after_write_ms burst_reply_max_ms
+        pass_200_char_line_at_bound_max_ms peak_ws_after_open_mib
+        peak_ws_after_scrolling_to_top_mib peak_ws_after_following_mib peak_ws_after_burst_mib
+        peak_ws_mib)
+    printf '%-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n' case open find \
+        home end ext_max ext_med follow burst reply pass ws_open ws_scrl ws_foll ws_bur ws_peak
     for size in "${sizes[@]}"; do
-        get() { awk -v k="$1" '$1 == k { print $2 }' "$work/$size.txt"; }
-        printf '%-12s %9s %9s %9s %9s %9s %9s %9s\n' "$size" "$(get open_to_last_line_ms)" \
-            "$(get scroll_up_extension_max_ms)" "$(get scroll_up_extension_median_ms)" \
-            "$(get pass_200_char_line_at_bound_max_ms)" "$(get peak_ws_after_open_mib)" \
-            "$(get peak_ws_after_scrolling_to_top_mib)" "$(get peak_ws_after_following_mib)"
+        row=("$size")
+        for col in "${cols[@]}"; do
+            row+=("$(awk -v k="$col" '$1 == k { print $2 }' "$work/$size.txt")")
+        done
+        printf '%-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n' "${row[@]}"
     done
     rm -rf "$work"
 done

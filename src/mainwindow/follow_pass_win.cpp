@@ -26,7 +26,7 @@ namespace zr {
 namespace {
 
 // Bytes read by one step of a pass.
-constexpr size_t kStepBytes = 256 * 1024;
+constexpr size_t kStepBytes = 128 * 1024;
 // An open shows the lines in the file's last this many bytes first: several screens, in the
 // display within a few hundredths of a second. A pass that finds more than kJumpBytes new
 // shows the same of its end.
@@ -37,7 +37,7 @@ constexpr uint64_t kJumpBytes = 4 * 1024 * 1024;
 constexpr uint64_t kNoticeScanBytes = 8'000'000;
 // What one step gives the display at most (a few hundredths of a second of the control's
 // time), and how often a long pass shows its text.
-constexpr size_t kShowChars = 32 * 1024;
+constexpr size_t kShowChars = 16 * 1024;
 constexpr std::chrono::milliseconds kShowEvery{300};
 
 }  // namespace

@@ -50,18 +50,19 @@ constexpr UINT WM_APP_TAKE_TEXT = WM_APP + 40;
 constexpr UINT_PTR kSubclassId = 1;
 // Older text taken in per request. Every line put in above the others costs time in
 // proportion to the lines below it, so a request takes in about this many line moves (a
-// fifth of a second on Wine) and never more than kBlockChars: many screens on a small
+// tenth of a second on Wine) and never more than kBlockChars: many screens on a small
 // display, a few on a full one. Newer text comes in at the end, where it costs little.
-constexpr LRESULT kOlderLineMoves = 2'000'000;
+constexpr LRESULT kOlderLineMoves = 1'000'000;
 constexpr size_t kBlockChars = 64 * 1024;
 constexpr size_t kOlderMinChars = 4 * 1024;
 // What the display shows when it is set anew on the end or the start of the file: several
 // screens, in the display within a few hundredths of a second.
-constexpr size_t kSetChars = 64 * 1024;
+constexpr size_t kSetChars = 32 * 1024;
 // Up to this many lines leave the top one edit at a time; for more the window is set anew.
 constexpr size_t kInPlaceDropLines = 64;
-// Lines kept above the line being read when the window is set anew around it.
-constexpr size_t kContextChars = 16 * 1024;
+// What is kept beside the line being read, away from the new text, when the window is set
+// anew around it.
+constexpr size_t kKeepChars = 32 * 1024;
 
 COLORREF ForeColour(const DisplayState& state) {
     return ColorFromText(state.strCurForeColor, 0);
@@ -182,6 +183,14 @@ int LogView::FirstVisibleLine() const {
 
 size_t LogView::FirstVisibleChar() const {
     const LRESULT at = SendMessageW(control_, EM_LINEINDEX, FirstVisibleLine(), 0);
+    return at > 0 ? static_cast<size_t>(at) : 0;
+}
+
+size_t LogView::LastVisibleChar() const {
+    RECT client;
+    GetClientRect(control_, &client);
+    POINTL corner{client.right - 1, client.bottom - 1};
+    const LRESULT at = SendMessageW(control_, EM_CHARFROMPOS, 0, reinterpret_cast<LPARAM>(&corner));
     return at > 0 ? static_cast<size_t>(at) : 0;
 }
 
@@ -356,10 +365,12 @@ bool LogView::ShowTaken(size_t maxChars) {
             to = takenStarts_[starts - 1];
         }
     }
+    const std::wstring text = taken_.substr(0, n);
     const std::vector<uint64_t> lineStarts(takenStarts_.begin(), takenStarts_.begin() + starts);
-    AddBottom(std::wstring_view(taken_).substr(0, n), to, lineStarts);
     taken_.erase(0, n);
     takenStarts_.erase(takenStarts_.begin(), takenStarts_.begin() + starts);
+    // The display may be set anew on the file's end meanwhile, which empties the queue.
+    AddBottom(text, to, lineStarts);
     return !taken_.empty();
 }
 
@@ -427,8 +438,17 @@ bool LogView::TakeOlder() {
     want = static_cast<size_t>(std::min<uint64_t>(want, lines_.Top() - floor_));
     const TextPiece piece = source_->Before(lines_.Top(), want);
     if (piece.text.empty() || piece.from >= lines_.Top()) return false;
-    Prepend(piece);
-    if (lines_.Chars() > bound_) CutBottom(lines_.Chars() - bound_);
+    if (lines_.Chars() + piece.text.size() <= bound_) {
+        Prepend(piece);
+        return true;
+    }
+    // Past the bound: the window is set anew on the older text and what lies below it down
+    // to a while below the line being read, which costs what is read again, not what the
+    // display holds.
+    // The view must still be full below the line being read, or the control would scroll it.
+    const size_t keep = std::min(lines_.Chars(), LastVisibleChar() + kKeepChars);
+    const uint64_t end = keep < lines_.Chars() ? lines_.LineOf(keep).offset : lines_.Bottom();
+    SetAnew(piece, end);
     return true;
 }
 
@@ -440,6 +460,18 @@ bool LogView::TakeNewer() {
     }
     const TextPiece piece = source_->After(lines_.Bottom(), kBlockChars);
     if (piece.to <= lines_.Bottom()) return false;
+    if (lines_.Chars() + piece.text.size() > bound_) {
+        // Past the bound: set anew from a while above the line being read down to the end
+        // of the newer text.
+        const size_t first = FirstVisibleChar();
+        const WindowLines::Place from = lines_.LineOf(first > kKeepChars ? first - kKeepChars : 0);
+        if (!from.stale) {
+            TextPiece empty;
+            empty.from = empty.to = from.offset;
+            SetAnew(empty, piece.to);
+            return true;
+        }
+    }
     CHARRANGE selection{};
     SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const size_t firstChar = FirstVisibleChar();
@@ -454,8 +486,38 @@ bool LogView::TakeNewer() {
         followsEnd_ = true;
         newText_ = false;
     }
-    if (lines_.Chars() > bound_) CutTop(lines_.Chars() - bound_);
     return true;
+}
+
+void LogView::SetAnew(const TextPiece& above, uint64_t end) {
+    // Where the user reads and what is selected, as places in the file, to be put back.
+    const size_t first = FirstVisibleChar();
+    const WindowLines::Place read = lines_.LineOf(first);
+    const std::optional<TextPlace> selFrom = SelectionPlace(false);
+    const std::optional<TextPlace> selTo = SelectionPlace(true);
+    TextPiece all = above;
+    if (end > all.to) {
+        const TextPiece rest = source_->After(all.to, static_cast<size_t>(end - all.to));
+        all.text += rest.text;
+        all.lineStarts.insert(all.lineStarts.end(), rest.lineStarts.begin(), rest.lineStarts.end());
+        all.to = rest.to;
+    }
+    const bool followed = followsEnd_;
+    const bool queued = !taken_.empty() || showEnd_;
+    ShowOnly(all);
+    const auto back = [&](const std::optional<TextPlace>& place, size_t fallback) {
+        const size_t at = place ? lines_.CharOfLine(place->line) : lines_.Chars();
+        return at < lines_.Chars() ? at + place->character : fallback;
+    };
+    const size_t readAt = lines_.CharOfLine(read.offset);
+    const size_t top = readAt < lines_.Chars() ? readAt + (first - read.lineChar) : 0;
+    Select(control_, back(selFrom, top), back(selTo, top));
+    // Scrolled with drawing on: the control places lines only when it draws them.
+    ScrollCharToTop(top);
+    if (followed && !followsEnd_) {
+        newText_ = newText_ || queued;
+        LeaveEnd();
+    }
 }
 
 void LogView::Prepend(const TextPiece& piece) {
@@ -495,54 +557,7 @@ void LogView::Prepend(const TextPiece& piece) {
     ScrollCharToTop(firstChar + static_cast<size_t>(added));
 }
 
-void LogView::CutBottom(size_t excess) {
-    const size_t length = Length();
-    const size_t cut = lines_.CutBottom(excess);
-    if (cut == 0) return;
-    CHARRANGE selection{};
-    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const size_t firstChar = FirstVisibleChar();
-    {
-        Quiet quiet(*this);
-        Select(control_, length - cut, length);
-        SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-        const auto last = static_cast<LONG>(length - cut);
-        selection.cpMin = std::min(selection.cpMin, last);
-        selection.cpMax = std::min(selection.cpMax, last);
-        SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-        ScrollCharToTop(firstChar);
-    }
-    LeaveEnd();
-}
-
-void LogView::CutTop(size_t excess) {
-    CHARRANGE selection{};
-    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const size_t firstChar = FirstVisibleChar();
-    const size_t cut = lines_.CutTop(excess, kInPlaceDropLines);
-    if (cut == 0) {
-        // The window is set anew around the line being read.
-        const WindowLines::Place read = lines_.LineOf(firstChar);
-        const WindowLines::Place from =
-            lines_.LineOf(read.lineChar > kContextChars ? read.lineChar - kContextChars : 0);
-        const uint64_t bottom = lines_.Bottom();
-        if (from.stale) return;
-        ShowOnly(source_->After(from.offset, static_cast<size_t>(bottom - from.offset)));
-        ScrollCharToTop(lines_.CharOfLine(read.offset) + (firstChar - read.lineChar));
-        return;
-    }
-    Quiet quiet(*this);
-    Select(control_, 0, cut);
-    SendMessageW(control_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
-    const auto shift = static_cast<LONG>(cut);
-    selection.cpMin = std::max(selection.cpMin - shift, LONG{0});
-    selection.cpMax = std::max(selection.cpMax - shift, LONG{0});
-    SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    ScrollCharToTop(firstChar > cut ? firstChar - cut : 0);
-}
-
 void LogView::LeaveEnd() {
-    if (!followsEnd_ && taken_.empty()) return;
     followsEnd_ = false;
     // What the passes read and the display did not show yet stays in the file.
     newText_ = newText_ || !taken_.empty() || showEnd_;

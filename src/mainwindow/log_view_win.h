@@ -37,7 +37,7 @@ class LogView {
   public:
     // What the display holds at most, in characters. Wine's rich-text control takes about
     // 170 bytes of memory per character held (see bench/ and the README).
-    static constexpr size_t kBound = 1'000'000;
+    static constexpr size_t kBound = 256 * 1024;
 
     explicit LogView(size_t bound = kBound) : bound_(bound) {}
     LogView(const LogView&) = delete;
@@ -123,9 +123,9 @@ class LogView {
     bool TakeNewer();
     // Puts older text above what is shown; the line at the top of the view stays there.
     void Prepend(const TextPiece& piece);
-    // Lets lines go at the top or the bottom until the display is within its bound.
-    void CutTop(size_t excess);
-    void CutBottom(size_t excess);
+    // The display shows `above` and what follows it in the file as far as `end`, read
+    // anew; the line being read and the selection stay where they were.
+    void SetAnew(const TextPiece& above, uint64_t end);
     // The display no longer holds the end: the queue goes, a note shows where it stands.
     void LeaveEnd();
     void UpdateNote();
@@ -133,6 +133,7 @@ class LogView {
     void Insert(size_t at, std::wstring_view text);
     int FirstVisibleLine() const;
     size_t FirstVisibleChar() const;
+    size_t LastVisibleChar() const;
     // Scrolls so that the character `at` is on the view's first line.
     void ScrollCharToTop(size_t at);
     bool CanScroll() const;

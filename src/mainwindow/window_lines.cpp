@@ -73,18 +73,6 @@ size_t WindowLines::CutTop(size_t chars, size_t maxLines) {
     return static_cast<size_t>(FirstChar() - start);
 }
 
-size_t WindowLines::CutBottom(size_t chars) {
-    const int64_t end = end_;
-    while (lines_.size() > 1 && static_cast<size_t>(end - end_) < chars) {
-        end_ = lines_.back().first;
-        bottom_ = lines_.back().begin;
-        lines_.pop_back();
-        open_ = false;
-        stale_ = std::min(stale_, lines_.size());
-    }
-    return static_cast<size_t>(end - end_);
-}
-
 WindowLines::Place WindowLines::LineOf(size_t at) const {
     Place place;
     if (lines_.empty()) return place;

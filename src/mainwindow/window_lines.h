@@ -44,8 +44,6 @@ class WindowLines {
     // every line but the last when that is not enough; returns the characters let go. When
     // that would take more than maxLines lines, nothing goes and the result is 0.
     size_t CutTop(size_t chars, size_t maxLines = SIZE_MAX);
-    // The same at the bottom: the window then ends where the first line let go began.
-    size_t CutBottom(size_t chars);
 
     // The line that holds the display's character `at` (0 is the first held): its index,
     // where it begins in the file (nothing for a stale line), and where in the display.

@@ -259,11 +259,16 @@ TEST(Bookmarks, ListIsACountAndNumberedPathsAndExecutablesAreRefused) {
         (Values{{L"Book Mark Count", n}, {L"Book Mark List1", path}, {L"Book Mark List2", path}}));
     EXPECT_EQ(DecideAdd(Text(L"\0a", 2)).verdict, AddVerdict::Nothing);
     EXPECT_EQ(DecideAdd(Text(L"a.exe\0.log", 10)).verdict, AddVerdict::Executable);
+    // A pattern is kept as it is, unless every name it matches is an executable.
+    const AddDecision pattern = DecideAdd(L"C:\\l\\app_*.ex?");
+    EXPECT_EQ(std::pair(pattern.verdict, pattern.path),
+              std::pair(AddVerdict::Add, Text(L"C:\\l\\app_*.ex?")));
+    EXPECT_EQ(DecideAdd(L"C:\\l\\app_*.EXE").verdict, AddVerdict::Executable);
 }
 
 // A window onto a file of numbered lines of every length (CR LF each) slides up and down at
-// random, taking lines in at one end and letting them go at the other; after every move it
-// must know where each line it holds begins in the file and in the display.
+// random, taking lines in at either end, letting them go at the top and being set anew; after
+// every move it must know where each line it holds begins in the file and in the display.
 TEST(WindowLines, EveryLineHeldIsFoundByItsOffsetAndByItsCharacters) {
     std::vector<Text> lines;
     std::vector<uint64_t> offsets{0};
@@ -303,10 +308,9 @@ TEST(WindowLines, EveryLineHeldIsFoundByItsOffsetAndByItsCharacters) {
                 for (size_t cut = 0; cut < chars; cut += lines[a++].size()) {}
                 break;
             }
-            default: {
-                const size_t chars = window.CutBottom(rng() % 40);
-                for (size_t cut = 0; cut < chars; cut += lines[--b].size()) {}
-            }
+            default:  // set anew somewhere else
+                a = b = rng() % lines.size();
+                window.Reset(offsets[a]);
         }
         ASSERT_EQ(window.Top(), offsets[a]) << move;
         ASSERT_EQ(window.Bottom(), offsets[b]) << move;

@@ -116,7 +116,7 @@ class FollowControls : public FollowView {};
 // are refused): after every pass the display is the file's text up to a whole character.
 TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) {
     auto main = Following("", 20);
-    WriterProcess writer({L"stress", log, L"20240607", L"5"});
+    WriterProcess writer({L"stress", log, L"20240607", L"2"});  // less than the bound
     SetWindowTextW(main->Control(IDC_TEXT1), L"inserted");
     std::vector<std::pair<size_t, std::wstring>> passes;  // what was shown: length and end
     while (writer.Running()) {
@@ -125,14 +125,14 @@ TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) 
         if (n > 0 && (passes.empty() || passes.back().first != n)) {
             passes.emplace_back(n, DisplayTail(*main, 4));
         }
-        if (passes.size() == 10 && ui.messages.empty()) {
+        if (passes.size() == 5 && ui.messages.empty()) {
             Click(main->hwnd(), IDC_COMMAND5);
             Click(main->hwnd(), IDC_COMMAND4);
         }
     }
     EXPECT_EQ(writer.Wait(), 0) << "the writer was refused";
     const std::wstring expected = ExpectedDisplay(ReadFileBytes(log));
-    EXPECT_GT(passes.size(), 20u) << "followed while it was written";
+    EXPECT_GT(passes.size(), 10u) << "followed while it was written";
     for (const auto& [n, end] : passes) {
         ASSERT_EQ(end, expected.substr(n - end.size(), end.size())) << "shown after a pass: " << n;
     }
@@ -144,9 +144,9 @@ TEST_F(FollowView, HostileWriterIsShownExactlyAndWholeCharactersAfterEveryPass) 
 }
 
 // The end shown at once; scrolling up while stopped and a writer goes on takes older text in,
-// the view not jumping; after resuming the display holds the file, no line lost or doubled.
+// the view not jumping, up to the whole file; after resuming the display shows its end again.
 TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
-    const std::string text = Lines("old", 300'000) + "last line\r\n";
+    const std::string text = Lines("old", 200'000) + "last line\r\n";
     WriteFileBytes(log, text);
     auto main = StartFollowing();
     main->OpenFile(log);
@@ -155,17 +155,28 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
     EXPECT_TRUE(InView(*main));
     // Neither text from before a restart (the file rewritten longer in place, read again below
     // what is shown) nor from before クリア comes in by scrolling up.
+    auto olds = [&] {
+        const std::wstring shown = DisplayText(*main);
+        size_t n = 0;
+        for (size_t at = shown.find(L"old  line"); at != std::wstring::npos;
+             at = shown.find(L"old  line", at + 1)) {
+            ++n;
+        }
+        return n;
+    };
     for (const bool clear : {false, true}) {
         main->OpenFile(log);
         const size_t before = DisplayLength(*main);
         if (clear) Click(main->hwnd(), IDC_COMMAND3);
-        if (!clear) WriteFileBytes(log, Lines("new", 400'000));
+        if (!clear) WriteFileBytes(log, Lines("new", 220'000));
         ASSERT_TRUE(PumpUntil(
-            [&] { return Label1(*main).empty() && (clear || DisplayLength(*main) > before); }));
+            [&] { return Label1(*main).empty() && (clear || DisplayLength(*main) != before); }));
         const std::wstring shown = DisplayText(*main);
+        const size_t old = olds();
         Send(*main, WM_VSCROLL, SB_TOP);
         Pump(300);
-        EXPECT_TRUE(DisplayText(*main) == shown) << "text from before a restart or クリア came in";
+        EXPECT_TRUE(clear ? DisplayText(*main) == shown : olds() <= old)
+            << "text from before a restart or クリア came in";
         WriteFileBytes(log, text);
     }
     main->OpenFile(log);
@@ -177,8 +188,13 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
     Click(main->hwnd(), IDC_COMMAND2);
     EXPECT_TRUE(InView(*main)) << "resuming brings the end back";
     const std::wstring all = ExpectedDisplay(ReadFileBytes(log));
-    EXPECT_TRUE(PumpUntil([&] { return DisplayLength(*main) == all.size(); }, 30000));
-    EXPECT_TRUE(DisplayText(*main) == all);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            return Label1(*main).empty() &&
+                   DisplayText(*main).ends_with(all.substr(all.size() - 64));
+        },
+        30000));
+    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), all, 16 * 1000));
 }
 
 // The number of the line of Lines() shown on the display's line `line`.
@@ -186,11 +202,11 @@ int LineNumber(MainWindow& main, LRESULT line) {
     return std::stoi(LineAt(main, line).substr(10, 6));
 }
 
-// Every line of a log 2.6 times the bound is reached by paging up from its end and down again,
+// Every line of a log four times the bound is reached by paging up from its end and down again,
 // each page touching the one before, the line at the top staying in place as text comes in;
 // at the end the display follows again.
 TEST_F(FollowView, EveryLineOfALogSeveralTimesTheBoundIsReachedUpAndDown) {
-    const int lines = 2600;
+    const int lines = 1000;
     WriteFileBytes(log, Lines("", lines * 1002));
     auto main = StartFollowing();
     ShowWindow(main->hwnd(), SW_MAXIMIZE);
@@ -200,7 +216,7 @@ TEST_F(FollowView, EveryLineOfALogSeveralTimesTheBoundIsReachedUpAndDown) {
     POINTL corner{0, client.bottom - 1};
     const auto page =
         Send(*main, EM_EXLINEFROMCHAR, 0, Send(*main, EM_CHARFROMPOS, 0, LPARAM(&corner))) -
-        FirstVisible(*main);
+        FirstVisible(*main) + 1;
     for (const bool up : {true, false}) {
         int first = LineNumber(*main, FirstVisible(*main));
         for (int step = 0; step < 1000; ++step) {
@@ -248,7 +264,7 @@ TEST_F(FollowView, AwayFromTheEndTheDisplayStaysAndCtrlEndShowsTheEndExactly) {
     EXPECT_EQ(Note(*main), L"0% ・ 新しい行があります (Ctrl+End)");
     PressKey(VK_END, VK_CONTROL);
     const std::wstring all = ExpectedDisplay(ReadFileBytes(log));
-    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), all, 30 * 1000));
+    EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), all, 16 * 1000));
     EXPECT_TRUE(InView(*main));
     EXPECT_EQ(Note(*main), L"");
 }
@@ -282,11 +298,11 @@ std::string Buttons(MainWindow& main) {
 // abandons it (and, stopped, follows again), closing ends it.
 TEST_F(FollowControls, StopResumeOpenAndCloseWithAPassUnderWay) {
     auto main = StartFollowing();
-    const std::wstring all = StartLongPass(*main, 990'000);
+    const std::wstring all = StartLongPass(*main, 250'000);  // two steps, within the bound
     EXPECT_EQ(Buttons(*main), "10111");
     Click(main->hwnd(), IDC_COMMAND1);
     EXPECT_EQ(Buttons(*main), "01100");
-    Pump(300);
+    EXPECT_TRUE(PumpUntil([&] { return Label1(*main).empty(); }));
     const std::wstring stopped = DisplayText(*main);
     EXPECT_TRUE(all.starts_with(stopped) && stopped.size() < all.size()) << stopped.size();
     Pump(200);
