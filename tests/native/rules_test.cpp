@@ -425,7 +425,9 @@ TEST(HighlightStore, RulesReadBackAsWrittenAndDamagedEntriesAreSkipped) {
     const std::tuple<std::optional<Value>, std::vector<Value>, Texts> rows[] = {
         {4, {good, 7, L"text,c,#1,#2,x", other, good}, {L"ERROR", L"a,b"}},
         {{}, {good}, {}},
-        {1000, {other, good}, {L"a,b", L"ERROR"}}};
+        {1000, {other, good}, {L"a,b", L"ERROR"}},
+        {kMaxHighlightRules + 1, std::vector<Value>(kMaxHighlightRules + 1, good),
+         Texts(kMaxHighlightRules, L"ERROR")}};
     for (const auto& [count, entries, terms] : rows) {
         MapStore key;
         if (count) key.values[L"Rule Count"] = *count;
@@ -436,10 +438,10 @@ TEST(HighlightStore, RulesReadBackAsWrittenAndDamagedEntriesAreSkipped) {
         EXPECT_EQ(got, terms) << entries.size();
     }
     struct Refusing : MapStore {
-        int allowed = 100;
+        View refused;                                  // the one value it does not write
         std::vector<std::pair<Text, size_t>> removed;  // with the writes made before each
-        bool WriteDword(View n, int32_t v) override { return allowed-- > 0 && Write(n, v); }
-        bool WriteString(View n, View v) override { return allowed-- > 0 && Write(n, Text(v)); }
+        bool WriteDword(View n, int32_t v) override { return n != refused && Write(n, v); }
+        bool WriteString(View n, View v) override { return n != refused && Write(n, Text(v)); }
         bool Remove(View n) override {
             removed.emplace_back(n, writes.size());
             return values.erase(Text(n)) == 1;
@@ -450,8 +452,10 @@ TEST(HighlightStore, RulesReadBackAsWrittenAndDamagedEntriesAreSkipped) {
     EXPECT_TRUE(SaveHighlightRules(store, two));
     EXPECT_EQ(store.values, (Values{{L"Rule Count", 2}, {L"Rule1", other}, {L"Rule2", good}}));
     EXPECT_EQ(store.removed, (decltype(store.removed){{L"Rule3", 3}}));
-    store.allowed = 1;  // Rule1 goes in, the count is refused: Rule2 is not removed
-    EXPECT_FALSE(SaveHighlightRules(store, std::span(two + 1, 1)));
+    for (View refused : {L"Rule Count", L"Rule1"}) {  // the store ends there: Rule2 stays
+        store.refused = refused;
+        EXPECT_FALSE(SaveHighlightRules(store, std::span(two + 1, 1)));
+    }
     EXPECT_EQ(store.values, (Values{{L"Rule Count", 2}, {L"Rule1", good}, {L"Rule2", good}}));
 }
 
