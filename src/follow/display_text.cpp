@@ -4,13 +4,6 @@
 
 namespace zr {
 
-size_t LineStartAtOrAfter(std::wstring_view text, size_t pos) {
-    if (pos == 0) return 0;
-    if (pos > text.size()) return text.size();
-    const size_t cr = text.find(L'\r', pos - 1);
-    return cr == std::wstring_view::npos ? text.size() : cr + 1;
-}
-
 std::vector<std::wstring_view> SplitForInsertion(std::wstring_view text, size_t maxChars) {
     std::vector<std::wstring_view> pieces;
     if (maxChars < 2) maxChars = 2;

@@ -6,10 +6,6 @@
 
 namespace zr {
 
-// The first index at or after pos where a line begins (0, or just after a "\r"); the size
-// of the text when no line begins there.
-size_t LineStartAtOrAfter(std::wstring_view text, size_t pos);
-
 // Cuts text into pieces of at most maxChars characters for the display, never between the
 // two halves of a surrogate pair.
 std::vector<std::wstring_view> SplitForInsertion(std::wstring_view text, size_t maxChars);

@@ -18,7 +18,6 @@
 
 #include "common/codepage_win.h"
 #include "common/controls_win.h"
-#include "common/ui_seam_win.h"
 #include "follow/display_text.h"
 
 namespace zr {
@@ -42,11 +41,13 @@ constexpr std::chrono::milliseconds kShowEvery{300};
 
 }  // namespace
 
-FollowPass::FollowPass(HWND owner, HWND label, LogView& view, const Settings& settings)
+FollowPass::FollowPass(HWND owner, HWND label, LogView& view, const Settings& settings,
+                       PassEvents& events)
     : owner_(owner),
       label_(label),
       view_(view),
       settings_(settings),
+      events_(events),
       files_(MakeWin32FileSource()),
       // A restart reads no more than the display can show.
       follower_(*files_, CodePage{&IsAnsiLeadByte, &FromAnsi}, view.bound()) {}
@@ -279,15 +280,8 @@ void FollowPass::EndPass(const wchar_t* label) {
         view_.FillView();
     }
     SetLabel(label);
-    CheckNotices(std::exchange(found_, {}));
-}
-
-void FollowPass::CheckNotices(const std::array<bool, NoticeMatcher::kCount>& found) {
-    for (bool hit : found) {
-        if (!hit) continue;
-        if (settings_.NoticeWindowPos) BringWindowToTop(owner_);
-        if (settings_.PlayWave) Ui().PlayWave(settings_.WaveFilePath);
-    }
+    const auto found = std::exchange(found_, {});
+    if (found != decltype(found){}) events_.NoticesFound(found);
 }
 
 void FollowPass::SetLabel(const wchar_t* text) {

@@ -23,11 +23,21 @@ inline constexpr UINT WM_APP_FOLLOW_CONTINUE = WM_APP + 1;
 inline constexpr wchar_t kReading[] = L"読込中...";
 inline constexpr wchar_t kUnreadable[] = L"読込不可";
 
+// What a pass tells the window that owns it.
+class PassEvents {
+  public:
+    // Notice strings were found in what a pass read: each string once per pass at most.
+    virtual void NoticesFound(const std::array<bool, NoticeMatcher::kCount>& found) = 0;
+
+  protected:
+    ~PassEvents() = default;
+};
+
 class FollowPass final : public FileText {
   public:
     // `owner` receives Timer1 and the posted steps and forwards them here; `label` is the
     // status box; the notice settings are read from `settings` at every pass.
-    FollowPass(HWND owner, HWND label, LogView& view, const Settings& settings);
+    FollowPass(HWND owner, HWND label, LogView& view, const Settings& settings, PassEvents& events);
     ~FollowPass() override;
     FollowPass(const FollowPass&) = delete;
     FollowPass& operator=(const FollowPass&) = delete;
@@ -89,13 +99,13 @@ class FollowPass final : public FileText {
     // The phase after the display has shown all it was given.
     Phase AfterShow() const;
     void EndPass(const wchar_t* label);
-    void CheckNotices(const std::array<bool, NoticeMatcher::kCount>& found);
     void SetLabel(const wchar_t* text);
 
     HWND owner_;
     HWND label_;
     LogView& view_;
     const Settings& settings_;
+    PassEvents& events_;
 
     std::unique_ptr<FileSource> files_;
     Follower follower_;

@@ -5,6 +5,10 @@
 
 namespace zr {
 
+// Where the display stands once the window is laid out, whatever its size.
+inline constexpr int kDisplayLeft = 140;
+inline constexpr int kDisplayTop = 500;
+
 struct TwipsRect {
     int left, top, width, height;
     bool operator==(const TwipsRect&) const = default;

@@ -17,14 +17,13 @@ namespace {
 
 // Text goes in in pieces: the control slows down sharply with the size of one insertion.
 constexpr size_t kPieceChars = 32 * 1024;
-constexpr size_t kScanChars = 16 * 1024;
 
 struct StreamSource {
     const char* next;
     size_t left;  // bytes
 };
 
-DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* got) {
+DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* got) noexcept {
     auto* source = reinterpret_cast<StreamSource*>(cookie);
     // Whole UTF-16 units only.
     const size_t n = std::min(source->left, static_cast<size_t>(size)) & ~size_t{1};
@@ -32,13 +31,6 @@ DWORD CALLBACK ReadStreamSource(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* g
     source->next += n;
     source->left -= n;
     *got = static_cast<LONG>(n);
-    return 0;
-}
-
-DWORD CALLBACK WriteStreamTarget(DWORD_PTR cookie, LPBYTE buf, LONG size, LONG* done) {
-    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(buf),
-                                                   static_cast<size_t>(size));
-    *done = size;
     return 0;
 }
 
@@ -71,25 +63,6 @@ void Select(HWND control, size_t from, size_t to) {
     SendMessageW(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
-std::wstring TextRange(HWND control, size_t from, size_t to) {
-    std::wstring text(to - from + 1, L'\0');
-    TEXTRANGEW range{{static_cast<LONG>(from), static_cast<LONG>(to)}, text.data()};
-    const LRESULT got = SendMessageW(control, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
-}
-
-size_t LineStartFrom(HWND control, size_t pos, size_t length) {
-    if (pos == 0) return 0;
-    for (size_t from = pos - 1; from < length; from += kScanChars) {
-        const std::wstring part = TextRange(control, from, std::min(length, from + kScanChars));
-        const size_t cr = part.find(L'\r');
-        if (cr != std::wstring::npos) return from + cr + 1;
-        if (part.empty()) break;
-    }
-    return length;
-}
-
 void InsertText(HWND control, size_t at, std::wstring_view text, COLORREF colour) {
     Select(control, at, at);
     for (std::wstring_view piece : SplitForInsertion(text, kPieceChars)) {
@@ -98,30 +71,6 @@ void InsertText(HWND control, size_t at, std::wstring_view text, COLORREF colour
         SetSelectionColour(control, colour);
         StreamPlainText(control, piece);
     }
-}
-
-std::optional<COLORREF> RangeColour(HWND control, size_t from, size_t to) {
-    Select(control, from, to);
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof(cf);
-    SendMessageW(control, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    if (!(cf.dwMask & CFM_COLOR) || (cf.dwEffects & CFE_AUTOCOLOR)) return std::nullopt;
-    return cf.crTextColor;
-}
-
-std::string RangeAsRtf(HWND control, size_t from, size_t to) {
-    std::string rtf;
-    Select(control, from, to);
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rtf), 0, &WriteStreamTarget};
-    SendMessageW(control, EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    return rtf;
-}
-
-void InsertRtf(HWND control, size_t at, const std::string& rtf) {
-    Select(control, at, at);
-    StreamSource source{rtf.data(), rtf.size()};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStreamSource};
-    SendMessageW(control, EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
 }
 
 }  // namespace zr::rich_text

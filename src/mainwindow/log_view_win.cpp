@@ -35,7 +35,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "follow/display_text.h"
+#include "common/look_win.h"
+#include "common/messages.h"
+#include "common/ui_seam_win.h"
 #include "settings/settings.h"
 
 namespace zr {
@@ -668,13 +670,8 @@ void LogView::PlaceNote() {
     MapWindowPoints(control_, GetParent(note_), reinterpret_cast<POINT*>(&client), 2);
     wchar_t text[96];
     GetWindowTextW(note_, text, static_cast<int>(std::size(text)));
-    HDC dc = GetDC(note_);
-    HGDIOBJ old =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(note_, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-    SelectObject(dc, old);
-    ReleaseDC(note_, dc);
+    const SIZE size =
+        TextExtent(note_, reinterpret_cast<HFONT>(SendMessageW(note_, WM_GETFONT, 0, 0)), text);
     const int width = size.cx + size.cy;
     const int height = size.cy + size.cy / 2;
     SetWindowPos(note_, HWND_TOP, client.right - width - 2, client.bottom - height - 2, width,
@@ -708,6 +705,14 @@ void LogView::Replace() {
         CreateWindowExW(exStyle, MSFTEDIT_CLASS, L"", style, r.left, r.top, r.right - r.left,
                         r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                         GetModuleHandleW(nullptr), nullptr);
+    if (!fresh) {
+        // Out of memory or handles: nothing can be shown any more. Said once; the program
+        // then ends the way its close box ends it, storing what it keeps.
+        control_ = nullptr;
+        ShowError(parent, L"ログを表示する欄を作り直せません。Zororuv を終了します。");
+        PostMessageW(parent, WM_CLOSE, 0, 0);
+        return;
+    }
     SetWindowPos(fresh, before ? before : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(fresh, WM_SETFONT, static_cast<WPARAM>(font), FALSE);

@@ -2,12 +2,14 @@
 
 #include <vector>
 
+#include "mainwindow/encodings.h"
+
 namespace zr {
 
 namespace {
 
 struct MenuEntry {
-    enum Kind { Popup, Item, Separator };
+    enum Kind { Popup, Item, Separator, EncodingItems };
     Kind kind;
     int level;  // 0 on the bar, 1 under the last popup of level 0, 2 under one of level 1...
     int id;
@@ -24,6 +26,10 @@ constexpr MenuEntry Item(int level, int id, const wchar_t* caption) {
 }
 constexpr MenuEntry Separator(int level) {
     return {MenuEntry::Separator, level, 0, nullptr, nullptr, nullptr};
+}
+// One item per encoding, from the table of encodings.
+constexpr MenuEntry EncodingItems(int level) {
+    return {MenuEntry::EncodingItems, level, 0, nullptr, nullptr, nullptr};
 }
 // An item that starts with the caption for "off" unless it has a first caption of its own.
 constexpr MenuEntry Switch(int level, int id, const wchar_t* whenOff, const wchar_t* whenOn,
@@ -50,11 +56,7 @@ const MenuEntry kMenu[] = {
     Switch(1, IDM_RSCROLL, L"横スクロール非表示(&V)", L"横スクロール表示(&V)"),
     Separator(1),
     Popup(1, L"文字コード(&E)"),
-    Item(2, IDM_ENCODING_AUTO, L"自動判別(&A)"),
-    Item(2, IDM_ENCODING_CODE_PAGE, L"Shift_JIS(&S)"),
-    Item(2, IDM_ENCODING_UTF8, L"UTF-8(&U)"),
-    Item(2, IDM_ENCODING_UTF16LE, L"UTF-16 LE(&L)"),
-    Item(2, IDM_ENCODING_UTF16BE, L"UTF-16 BE(&B)"),
+    EncodingItems(2),
 
     Popup(0, L"ツール(&T)"),
     Item(1, IDM_FIND, L"検索(&F)...\tCtrl+F"),
@@ -99,6 +101,13 @@ HMENU Build(const MenuEntry (&entries)[N], bool bar) {
             case MenuEntry::Separator:
                 AppendMenuW(parent, MF_SEPARATOR, 0, nullptr);
                 break;
+            case MenuEntry::EncodingItems:
+                for (const EncodingEntry& encoding : Encodings()) {
+                    AppendMenuW(parent, MF_STRING,
+                                static_cast<UINT_PTR>(EncodingItem(encoding.value)),
+                                encoding.caption);
+                }
+                break;
         }
     }
     return open.front();
@@ -106,8 +115,25 @@ HMENU Build(const MenuEntry (&entries)[N], bool bar) {
 
 }  // namespace
 
-HMENU CreateMainMenu() {
-    return Build(kMenu, true);
+void MainMenu::Attach(HWND window) {
+    window_ = window;
+    menu_ = Build(kMenu, true);
+    SetMenu(window, menu_);
+}
+
+void MainMenu::ShowSwitch(int id, bool on) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_STRING;
+    mii.dwTypeData = const_cast<wchar_t*>(SwitchCaption(id, on));
+    SetMenuItemInfoW(menu_, static_cast<UINT>(id), FALSE, &mii);
+    DrawMenuBar(window_);
+}
+
+void MainMenu::CheckEncoding(TextEncoding encoding) {
+    CheckMenuRadioItem(menu_, EncodingItem(Encodings().front().value),
+                       EncodingItem(Encodings().back().value), EncodingItem(encoding),
+                       MF_BYCOMMAND);
 }
 
 HMENU CreateDisplayMenu() {

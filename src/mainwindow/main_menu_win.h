@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "follow/text_decoder.h"
+
 namespace zr {
 
 enum MainMenuId : int {
@@ -21,16 +23,35 @@ enum MainMenuId : int {
     IDM_FIND_PREVIOUS,  // Shift+F3
     IDM_COPY,
     IDM_SELECT_ALL,
-    // The encoding the followed file is read in, one checked at a time, in this order.
+    // The encoding the followed file is read in, one checked at a time: an item per encoding,
+    // in the order of TextEncoding, from here on.
     IDM_ENCODING_AUTO,
-    IDM_ENCODING_CODE_PAGE,
-    IDM_ENCODING_UTF8,
-    IDM_ENCODING_UTF16LE,
-    IDM_ENCODING_UTF16BE,
 };
 
-// Builds the bar from the table; the caller gives it to its window.
-HMENU CreateMainMenu();
+// The item of an encoding, and the encoding of an item.
+constexpr int EncodingItem(TextEncoding encoding) {
+    return IDM_ENCODING_AUTO + static_cast<int>(encoding);
+}
+constexpr TextEncoding EncodingOfItem(int id) {
+    return static_cast<TextEncoding>(id - IDM_ENCODING_AUTO);
+}
+constexpr bool IsEncodingItem(int id) {
+    return id >= EncodingItem(TextEncoding::Auto) && id <= EncodingItem(TextEncoding::Utf16Be);
+}
+
+// The main window's menu bar, built from the table; destroyed with its window.
+class MainMenu {
+  public:
+    void Attach(HWND window);
+    // A switching item's caption for the state of what it switches.
+    void ShowSwitch(int id, bool on);
+    // The encoding the followed file is read in, checked among the encodings.
+    void CheckEncoding(TextEncoding encoding);
+
+  private:
+    HWND window_ = nullptr;
+    HMENU menu_ = nullptr;
+};
 // The display's context menu, from the same table; the caller destroys it.
 HMENU CreateDisplayMenu();
 // The keyboard shortcuts of the menu's commands; the caller destroys them.

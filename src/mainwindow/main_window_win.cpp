@@ -1,14 +1,20 @@
 #include "mainwindow/main_window_win.h"
 
+#include <commdlg.h>
 #include <richedit.h>
 
-#include "about/about_window_win.h"
-#include "bookmarks/bookmark_window_win.h"
+#include <stdexcept>
+
+#include "common/codepage_win.h"
 #include "common/controls_win.h"
+#include "common/dropped_files_win.h"
+#include "common/look_win.h"
+#include "common/messages.h"
 #include "common/twips.h"
 #include "common/ui_seam_win.h"
-#include "filesearch/file_search_window_win.h"
 #include "mainwindow/instance_win.h"
+#include "mainwindow/layout.h"
+#include "settings/options_dialog_win.h"
 #include "settings/registry_win.h"
 
 namespace zr {
@@ -16,100 +22,84 @@ namespace zr {
 namespace {
 
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr int kClientWidth = 6855;
-constexpr int kClientHeight = 2895;
 
-// Designed geometry in twips, in tab order. The re-layout moves the display, the buttons,
-// the status box and the insert box as soon as the window is first shown, and takes
-// everything else it needs from here.
-const ControlSpec kControls[] = {
-    {IDC_TEXT1, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 960, 60, 4695, 270, 0, WS_EX_CLIENTEDGE},
-    {IDC_COMMAND1, L"BUTTON", L"読込中止", WS_TABSTOP | BS_PUSHBUTTON, 5756, 480, 975, 375},
-    {IDC_COMMAND2, L"BUTTON", L"読込再開", WS_TABSTOP | BS_PUSHBUTTON, 5760, 960, 975, 375},
-    {IDC_COMMAND3, L"BUTTON", L"クリア", WS_TABSTOP | BS_PUSHBUTTON, 5760, 1440, 975, 375},
-    {IDC_COMMAND4, L"BUTTON", L"時刻挿入", WS_TABSTOP | BS_PUSHBUTTON, 5760, 1920, 975, 375},
-    {IDC_COMMAND5, L"BUTTON", L"文章挿入", WS_TABSTOP | BS_PUSHBUTTON, 5760, 2400, 975, 375},
-    {IDC_LABEL1, L"STATIC", L"", SS_CENTER | WS_BORDER, 5760, 60, 945, 315},
-    {IDC_RICHTEXT, MSFTEDIT_CLASS, L"",
-     WS_TABSTOP | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
-         ES_NOHIDESEL | ES_SAVESEL,
-     120, 480, 5535, 2295, 0, WS_EX_CLIENTEDGE},
-    {IDC_LABEL2, L"STATIC", L"挿入文章", SS_LEFT, 120, 100, 735, 255},
-};
+// A failure that keeps the window from being made, told to whoever made it.
+[[noreturn]] void Fail(const wchar_t* why) {
+    throw std::runtime_error(ToAnsi(why));
+}
 
 }  // namespace
-
-std::span<const ControlSpec> MainWindow::ControlTable() {
-    return kControls;
-}
-
-const ControlSpec& MainWindow::Designed(int id) {
-    for (const ControlSpec& control : kControls) {
-        if (control.id == id) return control;
-    }
-    return kControls[0];  // not reached: every id the window uses is in the table
-}
 
 MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() {
     RemoveMessageFilter(this);
     // Side windows go before the main window, as they do when the program ends.
-    about_.reset();
-    fileSearch_.reset();
-    bookmarks_.reset();
+    sides_.reset();
 }
 
 bool MainWindow::Create(int showCommand, bool quitOnDestroy) {
     quitOnDestroy_ = quitOnDestroy;
     showCommand_ = showCommand;
-    static HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
-    (void)richEdit;
-
-    if (!CreateDesigned({L"ZororuvMain"}, 0, kMainStyle, kMainCaption, kClientWidth, kClientHeight,
-                        CW_USEDEFAULT, CW_USEDEFAULT, true)) {
+    if (!CreateDesigned({L"ZororuvMain"}, 0, kMainStyle, kMainCaption, kMainClientWidth,
+                        kMainClientHeight, CW_USEDEFAULT, CW_USEDEFAULT, true)) {
         return false;
     }
     RunLoadSteps();
     return true;
 }
 
+void MainWindow::OnCreate(const CREATESTRUCTW&) {
+    // The display is the system's rich-text control: without its library there is nothing to
+    // show a log in.
+    static const HMODULE richEdit = LoadLibraryW(L"Msftedit.dll");
+    if (!richEdit) Fail(L"表示に使う部品 Msftedit.dll を読み込めません。");
+    menu_.Attach(hwnd());
+    menu_.CheckEncoding(TextEncoding::Auto);
+    dpi_ = WindowDpi(hwnd());
+    uiFont_ = MakeUiFont(dpi_);
+    labelFont_ = MakeStatusFont(dpi_);
+    CreateControls(hwnd(), MainControls(), dpi_, uiFont_.get());
+    if (!Control(IDC_RICHTEXT)) Fail(L"ログを表示する欄を作れません。");
+    SendMessageW(Control(IDC_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()),
+                 FALSE);
+    labelBrush_.reset(CreateSolidBrush(kNoteColor));
+    view_.Attach(Control(IDC_RICHTEXT));
+    PassEvents& events = *this;
+    pass_ = std::make_unique<FollowPass>(hwnd(), Control(IDC_LABEL1), view_, settings_, events);
+    file_ = std::make_unique<FollowedFile>(hwnd(), *pass_, menu_);
+    search_ = std::make_unique<LogSearch>(hwnd(), Control(IDC_LABEL1), view_, *pass_);
+    sides_ = std::make_unique<SideWindows>(hwnd(), menu_,
+                                           [this](const std::wstring& path) { OpenFile(path); });
+    accelerators_.reset(CreateMainAccelerators());
+    AddMessageFilter(this);
+    // Files dragged from the shell are opened as "開く" opens them.
+    DragAcceptFiles(hwnd(), TRUE);
+    SetWrap(false);
+}
+
 void MainWindow::RunLoadSteps() {
     HWND h = hwnd();
-    intTopMost_ = 0;
     SetControlText(h, IDC_LABEL1, L"");
-    SetControlText(h, IDC_TEXT1, L"");
-    pass_->SetStopRead(false);
-    EnableTimer(false);
-    strFilePath_.clear();
-    for (int id : {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND4, IDC_COMMAND5}) {
-        EnableControl(h, id, false);
-    }
+    SetReadingButtons(false);
+    EnableControl(h, IDC_COMMAND2, false);
 
-    settings_ = Settings{};
     RegistryStore store;
     const StartupValues startup = LoadSettings(store, settings_);
     ApplyStoredPosition(startup);
     // An instance started by "追加起動" stands beside the one that started it.
-    TakeStartPlace(hwnd());
-    strInsertString_ = startup.insertString;
-
-    timerInterval_ = static_cast<UINT>(EffectiveReadInterval(settings_.ReadInterval));
-    pass_->SetInterval(timerInterval_);
-    SetControlText(h, IDC_TEXT1, settings_.InsertText ? strInsertString_.c_str() : L"");
+    TakeStartPlace(h);
+    pass_->SetInterval(static_cast<UINT>(EffectiveReadInterval(settings_.ReadInterval)));
+    SetControlText(h, IDC_TEXT1, settings_.InsertText ? startup.insertString.c_str() : L"");
 
     ShowWindow(h, showCommand_);
     UpdateWindow(h);
-    HookWindow();
-
-    TakeDisplayFromSettings();
-    ApplyDisplayState(false);
-
+    display_ = DisplayFromSettings(settings_);
+    view_.Apply(display_, false);
     if (settings_.LoadWindowSize) ShowWindow(h, SW_MAXIMIZE);
     // The check box says "hide horizontal scrolling at start": start with lines wrapped.
     if (settings_.LoadRightScroll) SetWrap(true);
-    if (settings_.LoadWindowProc) SwitchTopMost(h, 0);
-    ShowStartupSideWindows();
+    sides_->ShowAtStart(settings_.LoadBookMark, settings_.LoadFileSearch, settings_.LoadWindowProc);
     BringWindowToTop(h);
 }
 
@@ -127,200 +117,210 @@ void MainWindow::ApplyStoredPosition(const StartupValues& startup) {
     SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::CreateMenuBar() {
-    menu_ = CreateMainMenu();
-    SetMenu(hwnd(), menu_);
-    ChooseEncoding(TextEncoding::Auto);
+void MainWindow::OpenFile(const std::wstring& path) {
+    if (!file_ || !file_->Open(path)) return;
+    SetReadingButtons(true);
+    // So that Ctrl+Home, Page Up and Ctrl+F work at once.
+    SetFocus(view_.hwnd());
 }
 
-void MainWindow::ChooseEncoding(TextEncoding encoding) {
-    encoding_ = encoding;
-    // The order of the items is the order of the encodings.
-    CheckMenuRadioItem(menu_, IDM_ENCODING_AUTO, IDM_ENCODING_UTF16BE,
-                       IDM_ENCODING_AUTO + static_cast<int>(encoding), MF_BYCOMMAND);
+void MainWindow::SetReadingButtons(bool following) {
+    HWND h = hwnd();
+    EnableControl(h, IDC_COMMAND1, following);
+    EnableControl(h, IDC_COMMAND2, !following);
+    EnableControl(h, IDC_COMMAND4, following);
+    EnableControl(h, IDC_COMMAND5, following);
 }
 
-void MainWindow::SetMenuCaption(int id, const wchar_t* caption) {
-    MENUITEMINFOW mii{};
-    mii.cbSize = sizeof(mii);
-    mii.fMask = MIIM_STRING;
-    mii.dwTypeData = const_cast<wchar_t*>(caption);
-    SetMenuItemInfoW(menu_, static_cast<UINT>(id), FALSE, &mii);
-    DrawMenuBar(hwnd());
-}
-
-void MainWindow::CreateChildControls() {
-    dpi_ = WindowDpi(hwnd());
-    RecreateFonts();
-    CreateControls(hwnd(), kControls, dpi_, uiFont_.get());
-    SendMessageW(Control(IDC_LABEL1), WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()),
-                 FALSE);
-    labelBrush_.reset(CreateSolidBrush(RGB(255, 192, 192)));
-    view_.Attach(Control(IDC_RICHTEXT));
-    pass_ = std::make_unique<FollowPass>(hwnd(), Control(IDC_LABEL1), view_, settings_);
-    search_ = std::make_unique<LogSearch>(hwnd(), Control(IDC_LABEL1), view_, *pass_);
-    accelerators_.reset(CreateMainAccelerators());
-    AddMessageFilter(this);
-    // Files dragged from the shell are opened as "開く" opens them.
-    DragAcceptFiles(hwnd(), TRUE);
-    SetWrap(false);
-}
-
-void MainWindow::RecreateFonts() {
-    uiFont_ = MakeUiFont(dpi_);
-    labelFont_ = MakeFont(L"ＭＳ Ｐゴシック", 98, true, false, dpi_);
-}
-
-void MainWindow::TakeDisplayFromSettings() {
-    display_.strCurFontName = settings_.FontName;
-    display_.lngCurFontSize = settings_.FontSize;
-    display_.blnCurBold = settings_.Bold;
-    display_.blnCurItalic = settings_.Italic;
-    display_.strCurForeColor = settings_.ForeColor;
-    display_.strCurBackColor = settings_.BackColor;
-}
-
-void MainWindow::ApplyDisplayState(bool recolourAll) {
-    view_.Apply(display_, recolourAll);
-}
-
-void MainWindow::EnableTimer(bool enable) {
-    if (pass_) pass_->EnableTimer(enable);
-}
-
-LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_CREATE:
-            CreateMenuBar();
-            CreateChildControls();
-            return 0;
-        case WM_SIZE:
-            OnSize();
-            return 0;
-        case WM_DPICHANGED:
-            OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            return 0;
-        case WM_TIMER:
-            if (wp == kTimer1 && pass_) pass_->ReadNewText();
-            return 0;
-        case WM_APP_FOLLOW_CONTINUE:
-            if (pass_) pass_->OnContinue(wp);
-            return 0;
-        case WM_COMMAND:
-            if (lp == 0 || HIWORD(wp) == BN_CLICKED) OnCommand(LOWORD(wp));
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            return OnCtlColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        case WM_CLOSE:
-            OnClose();
-            return 0;
-        case WM_QUERYENDSESSION:
-            // The exit confirmation would hold up the end of the session: it is not asked.
-            return TRUE;
-        case WM_ENDSESSION:
-            OnEndSession(wp != FALSE);
-            return 0;
-        case WM_DROPFILES:
-            OnDropFiles(reinterpret_cast<HDROP>(wp));
-            return 0;
-        case WM_CONTEXTMENU:
-            OnContextMenu(reinterpret_cast<HWND>(wp), lp);
-            return 0;
-        case WM_DESTROY:
-            if (quitOnDestroy_) PostQuitMessage(0);
-            return 0;
-        default:
-            if (search_ && search_->OnMessage(msg, lp)) return 0;
-            return Default(msg, wp, lp);
+void MainWindow::OnSize(UINT, int width, int height) {
+    HWND display = Control(IDC_RICHTEXT);
+    if (!display) return;  // sizes that arrive while the window is being created
+    const MainLayout layout =
+        ComputeMainLayout(PixelsToTwips(width, dpi_), PixelsToTwips(height, dpi_));
+    const auto px = [this](int twips) { return TwipsToPixels(twips, dpi_); };
+    SetWindowPos(display, nullptr, px(layout.display.left), px(layout.display.top),
+                 px(layout.display.width), px(layout.display.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // The buttons and the status box move sideways only, keeping their designed tops.
+    for (int id :
+         {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND4, IDC_COMMAND5, IDC_LABEL1}) {
+        SetWindowPos(Control(id), nullptr, px(layout.buttonsLeft), px(MainControl(id).top), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    SetWindowPos(Control(IDC_TEXT1), nullptr, 0, 0, px(layout.insertBoxWidth),
+                 px(MainControl(IDC_TEXT1).height), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (sides_) sides_->Place();
 }
 
-void MainWindow::OnDestroyed() {
-    RemoveMessageFilter(this);
-    if (pass_) pass_->Close();
-    menu_ = nullptr;  // destroyed with the window
+void MainWindow::OnMove(int, int) {
+    if (sides_) sides_->Place();
 }
 
-LRESULT MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
-    if (control == Control(IDC_LABEL1)) {
-        SetBkColor(dc, RGB(255, 192, 192));
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        return reinterpret_cast<LRESULT>(labelBrush_.get());
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // The controls hold the old fonts until they have the new ones.
+    UniqueFont oldUi = std::exchange(uiFont_, MakeUiFont(dpi));
+    UniqueFont oldLabel = std::exchange(labelFont_, MakeStatusFont(dpi));
+    for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(child);
+        HFONT font = id == IDC_LABEL1 ? labelFont_.get() : uiFont_.get();
+        if (id != IDC_RICHTEXT)
+            SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    return Default(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                   reinterpret_cast<LPARAM>(control));
+    // Every control goes back to its designed place at the new DPI; the size that follows
+    // lays out the moving ones.
+    LayoutControls(hwnd(), MainControls(), dpi);
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
 }
 
-void MainWindow::OnCommand(int id) {
+void MainWindow::SetWrap(bool wrap) {
+    view_.SetWrap(wrap);
+    menu_.ShowSwitch(IDM_RSCROLL, wrap);
+}
+
+void MainWindow::OnCommand(int id, int code, HWND control) {
+    if (control && code != BN_CLICKED) return;
+    if (IsEncodingItem(id)) {
+        file_->ChooseEncoding(EncodingOfItem(id));
+        if (!file_->Path().empty()) SetReadingButtons(true);
+        return;
+    }
     switch (id) {
         case IDM_OPEN:
-            OpenFile(L"");
-            break;
-        case IDM_EXIT:
-            OnExitMenu();
-            break;
-        case IDM_BOOKMARK:
-            OnBookMarkMenu();
-            break;
-        case IDM_FILESEARCH:
-            OnFileSearchMenu();
-            break;
-        case IDM_WINPOS:
-            OnWinpos();
-            break;
-        case IDM_RSCROLL:
-            OnRScroll();
-            break;
-        case IDM_OPTION:
-            OnOption();
-            break;
-        case IDM_VER:
-            OnVersion();
-            break;
+            return OpenFile(L"");
         case IDM_BOOT:
-            OnBoot();
-            break;
+            if (!StartSecondInstance(hwnd(), ProgramPath()))
+                ShowError(hwnd(), L"追加起動できません。");
+            return;
+        case IDM_EXIT:
+            return OnExit();
+        case IDM_BOOKMARK:
+            return sides_->SwitchBookmarks();
+        case IDM_FILESEARCH:
+            return sides_->SwitchFileSearch();
+        case IDM_WINPOS:
+            return sides_->SwitchTopMost();
+        case IDM_RSCROLL:
+            SetWrap(!view_.Wrap());
+            return view_.ScrollToEnd();
+        case IDM_OPTION:
+            return OnOption();
+        case IDM_VER:
+            return sides_->ShowAbout();
         case IDM_FIND:
-            search_->Show();
-            break;
+            return search_->Show();
         case IDM_FIND_NEXT:
         case IDM_FIND_PREVIOUS:
-            search_->Next(id == IDM_FIND_PREVIOUS);
-            break;
+            return search_->Next(id == IDM_FIND_PREVIOUS);
         case IDM_COPY:
-            view_.Copy();
-            break;
+            return view_.Copy();
         case IDM_SELECT_ALL:
-            view_.SelectAll();
-            break;
-        case IDM_ENCODING_AUTO:
-        case IDM_ENCODING_CODE_PAGE:
-        case IDM_ENCODING_UTF8:
-        case IDM_ENCODING_UTF16LE:
-        case IDM_ENCODING_UTF16BE:
-            OnEncoding(id);
-            break;
-        case IDC_COMMAND1:
-            OnCommand1();
-            break;
-        case IDC_COMMAND2:
-            OnCommand2();
-            break;
+            return view_.SelectAll();
+        case IDC_COMMAND1:  // 読込中止
+            pass_->SetStopRead(true);
+            return SetReadingButtons(false);
+        case IDC_COMMAND2:  // 読込再開: the end comes back into view, read anew when away
+            pass_->SetStopRead(false);
+            view_.ShowEnd();
+            return SetReadingButtons(true);
         case IDC_COMMAND3:
-            OnCommand3();
-            break;
+            return view_.Clear();
         case IDC_COMMAND4:
-            OnCommand4();
-            break;
+            return file_->InsertTime();
         case IDC_COMMAND5:
-            OnCommand5();
-            break;
+            return file_->InsertText(ControlText(hwnd(), IDC_TEXT1));
         default:
-            break;
+            return;
     }
 }
 
-void MainWindow::OnExitMenu() {
+void MainWindow::OnOption() {
+    // Topmost windows would cover the dialog; a tick would read the file under it.
+    sides_->LetGoAroundDialog(true);
+    const bool timerWasOn = pass_->TimerEnabled();
+    pass_->EnableTimer(false);
+    const std::optional<Settings> confirmed =
+        OptionsDialog(hwnd(), settings_, display_).ShowModal();
+    if (!hwnd()) return;  // the main window went while the dialog was open
+    if (confirmed) {
+        // All of them to the registry (a refusal is told there), then the display takes the
+        // new font and colours and the text already shown is recoloured. The timer keeps its
+        // period until the next start.
+        settings_ = *confirmed;
+        RegistryStore store;
+        SetRegistry(store, settings_, hwnd());
+        display_ = DisplayFromSettings(settings_);
+        view_.Apply(display_, true);
+    }
+    pass_->EnableTimer(timerWasOn);
+    sides_->LetGoAroundDialog(false);
+    BringWindowToTop(hwnd());
+}
+
+void MainWindow::OnTimer(UINT_PTR id) {
+    if (id == kTimer1 && pass_) pass_->ReadNewText();
+}
+
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP_FOLLOW_CONTINUE) {
+        if (pass_) pass_->OnContinue(wp);
+        return 0;
+    }
+    if (search_ && search_->OnMessage(msg, lp)) return 0;
+    return Window::OnMessage(msg, wp, lp);
+}
+
+void MainWindow::NoticesFound(const std::array<bool, NoticeMatcher::kCount>& found) {
+    for (bool hit : found) {
+        if (!hit) continue;
+        if (settings_.NoticeWindowPos) BringWindowToTop(hwnd());
+        if (settings_.PlayWave) Ui().PlayWave(settings_.WaveFilePath);
+    }
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+    if (const std::wstring path = TakeDroppedFile(hwnd(), drop); !path.empty()) OpenFile(path);
+}
+
+HBRUSH MainWindow::OnCtlColor(UINT msg, HDC dc, HWND control) {
+    if (msg == WM_CTLCOLORSTATIC && control == Control(IDC_LABEL1)) {
+        SetBkColor(dc, kNoteColor);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return labelBrush_.get();
+    }
+    return Window::OnCtlColor(msg, dc, control);
+}
+
+bool MainWindow::PreTranslate(MSG& msg) {
+    // Only for the main window and its controls, and not while a dialog holds it disabled.
+    if (!accelerators_ || !hwnd() || !IsWindowEnabled(hwnd())) return false;
+    if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
+    // Escape stops a search that is still going through the file.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && search_->Busy()) {
+        search_->Cancel();
+        return true;
+    }
+    return TranslateAcceleratorW(hwnd(), accelerators_.get(), &msg) != 0;
+}
+
+void MainWindow::OnContextMenu(HWND from, POINT point) {
+    if (from != view_.hwnd()) return;
+    if (point.x == -1 && point.y == -1) {
+        // From the keyboard: at the display's top left corner.
+        point = {0, 0};
+        ClientToScreen(from, &point);
+    }
+    UniqueMenu menu(CreateDisplayMenu());
+    const int id = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, point.x, point.y, 0,
+                                  hwnd(), nullptr);
+    if (id != 0) OnCommand(id, 0, nullptr);
+}
+
+void MainWindow::OnExit() {
     if (Ui().Message(hwnd(), L"終了しますか？", L"確認", MB_OKCANCEL | MB_DEFBUTTON1) != IDOK) {
         return;
     }
@@ -337,23 +337,37 @@ void MainWindow::OnClose() {
     closing_ = false;
 }
 
+bool MainWindow::OnQueryEndSession() {
+    // The exit confirmation would hold up the end of the session: it is not asked.
+    return true;
+}
+
 void MainWindow::OnEndSession(bool ending) {
     // The process may be ended as soon as this returns: the closing steps store the window's
-    // settings and the bookmarks now. None of them asks the user anything.
+    // settings and the bookmarks now. None of them asks the user anything but a refusal.
     if (ending) OnClose();
 }
 
 void MainWindow::RunClosingSteps() {
-    UnhookWindow();
     RECT r;
     GetWindowRect(hwnd(), &r);
     const int dpi = WindowDpi(nullptr);
     RegistryStore store;
-    SaveExitSettings(store, settings_, PixelsToTwips(r.top, dpi), PixelsToTwips(r.left, dpi),
-                     ControlText(hwnd(), IDC_TEXT1));
-    CloseSideWindows();
-    EnableTimer(false);
+    if (!SaveExitSettings(store, settings_, PixelsToTwips(r.top, dpi), PixelsToTwips(r.left, dpi),
+                          ControlText(hwnd(), IDC_TEXT1))) {
+        ShowError(hwnd(), kSettingsNotStored);
+    }
+    sides_->CloseAll();
     pass_->Close();
+}
+
+void MainWindow::OnDestroy() {
+    if (quitOnDestroy_) PostQuitMessage(0);
+}
+
+void MainWindow::OnDestroyed() {
+    RemoveMessageFilter(this);
+    if (pass_) pass_->Close();
 }
 
 }  // namespace zr

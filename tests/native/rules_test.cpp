@@ -33,10 +33,7 @@ using Values = std::map<Text, Value, std::less<>>;
 using Names = std::vector<std::pair<Text, ValueType>>;
 using Pos = std::optional<int32_t>;
 
-TEST(DisplayText, LinesStartAfterACrAndPiecesNeverSplitAPair) {
-    for (auto [at, start] : {std::pair<size_t, size_t>{0, 0}, {1, 3}, {3, 3}, {8, 9}, {99, 9}}) {
-        EXPECT_EQ(LineStartAtOrAfter(L"ab\rcd\r\ref", at), start) << at;
-    }
+TEST(DisplayText, PiecesNeverSplitAPair) {
     const auto pieces = SplitForInsertion(L"abcd\xD83D\xDE00xyz", 5);
     EXPECT_EQ(Texts(pieces.begin(), pieces.end()), (Texts{L"abcd", L"\xD83D\xDE00xyz"}));
 }

@@ -494,15 +494,16 @@ TEST_F(FollowControls, EncodingChosenFromTheMenuReadsTheFileAgain) {
     const std::string utf8 = "\xe6\x97\xa5\xe6\x9c\xac\r\n";  // 日本
     auto main = Following(utf8);
     const std::pair<int, std::wstring> rows[] = {
-        {IDM_ENCODING_CODE_PAGE, ExpectedDisplay(utf8)},  // the same bytes read as Shift_JIS
-        {IDM_ENCODING_UTF16LE, L"\x97e6\xe6a5\xac9c\x0a0d"},
-        {IDM_ENCODING_UTF8, L"日本\r"},
-        {IDM_ENCODING_AUTO, L"日本\r"},  // by a new open
+        {EncodingItem(TextEncoding::CodePage), ExpectedDisplay(utf8)},  // read as Shift_JIS
+        {EncodingItem(TextEncoding::Utf16Le), L"\x97e6\xe6a5\xac9c\x0a0d"},
+        {EncodingItem(TextEncoding::Utf8), L"日本\r"},
+        {EncodingItem(TextEncoding::Auto), L"日本\r"},  // by a new open
     };
     for (const auto& [item, shown] : rows) {
-        item == IDM_ENCODING_AUTO ? main->OpenFile(log) : ChooseMenu(main->hwnd(), item);
+        item == EncodingItem(TextEncoding::Auto) ? main->OpenFile(log)
+                                                 : ChooseMenu(main->hwnd(), item);
         EXPECT_EQ(DisplayText(*main), shown) << item;
-        EXPECT_TRUE(GetMenuState(main->MenuBar(), item, MF_BYCOMMAND) & MF_CHECKED) << item;
+        EXPECT_TRUE(GetMenuState(GetMenu(main->hwnd()), item, MF_BYCOMMAND) & MF_CHECKED) << item;
     }
 }
 

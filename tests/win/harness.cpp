@@ -2,6 +2,9 @@
 
 #include <richedit.h>
 #include <sddl.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 #include "common/message_filter_win.h"
 #include "settings/settings.h"
@@ -195,6 +198,76 @@ DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act
               Sleep(50);
           }
       }) {}
+
+HWND OwnWindow(const wchar_t* className) {
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, className, nullptr));) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId()) return w;
+    }
+    return nullptr;
+}
+
+namespace {
+HWND ShownSide(HWND main, const wchar_t* className, int item) {
+    HWND side = OwnWindow(className);
+    if (!side || !IsWindowVisible(side)) ChooseMenu(main, item);
+    return OwnWindow(className);
+}
+}  // namespace
+
+HWND ShownBookmarks(HWND main) {
+    return ShownSide(main, L"ZororuvBookmarks", IDM_BOOKMARK);
+}
+
+HWND ShownFileSearch(HWND main) {
+    return ShownSide(main, L"ZororuvFileSearch", IDM_FILESEARCH);
+}
+
+void DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const auto& p : paths) list += p + L'\0';
+    list += L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+namespace {
+HWND tickWindow = nullptr;
+bool ticked = false;
+LRESULT CALLBACK SeeTick(int code, WPARAM wp, LPARAM lp) {
+    const MSG& msg = *reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && msg.hwnd == tickWindow && msg.message == WM_TIMER &&
+        msg.wParam == kTimer1) {
+        ticked = true;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+}  // namespace
+
+std::optional<int> NextTickMs(HWND main, int timeoutMs) {
+    tickWindow = main;
+    ticked = false;
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, &SeeTick, nullptr, GetCurrentThreadId());
+    const auto start = std::chrono::steady_clock::now();
+    const bool came = PumpOneUntil([] { return ticked; }, timeoutMs);
+    UnhookWindowsHookEx(hook);
+    if (!came) return std::nullopt;
+    return int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - start)
+                   .count());
+}
+
+std::wstring MenuCaption(HWND window, int id) {
+    wchar_t caption[128] = {};
+    GetMenuStringW(GetMenu(window), UINT(id), caption, 128, MF_BYCOMMAND);
+    return caption;
+}
 
 std::unique_ptr<MainWindow> StartMain(int show) {
     auto main = std::make_unique<MainWindow>();

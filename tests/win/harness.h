@@ -52,6 +52,18 @@ void DoubleClickItem(HWND list, int index);
 
 // A visible top-level window of the process with this class (and caption, when given).
 HWND FindShownWindow(DWORD pid, const wchar_t* className, const wchar_t* caption = nullptr);
+// A top-level window of this process with this class, shown or hidden; null when there is none.
+HWND OwnWindow(const wchar_t* className);
+// The main window's side windows, shown from the View menu when they are not shown yet.
+HWND ShownBookmarks(HWND main);
+HWND ShownFileSearch(HWND main);
+// What the shell sends when files are dropped: a DROPFILES block with the wide paths.
+void DropFiles(HWND window, const std::vector<std::wstring>& paths);
+// The time from now to the main window's next read timer tick, pumping meanwhile; nothing when
+// none comes within timeoutMs.
+std::optional<int> NextTickMs(HWND main, int timeoutMs);
+// A menu item's caption, as the menu bar shows it.
+std::wstring MenuCaption(HWND window, int id);
 
 // Answers the program's modal prompts and records what they asked.
 struct ScriptedUi : UiSeam {

@@ -1,10 +1,8 @@
 // The main window as a user meets it: start, closing, layout, view switches, docking.
 #include <richedit.h>
 
-#include "bookmarks/bookmark_window_win.h"
 #include "common/controls_win.h"
 #include "common/twips.h"
-#include "filesearch/file_search_window_win.h"
 #include "harness.h"
 #include "mainwindow/layout.h"
 
@@ -14,6 +12,9 @@ namespace {
 using MainWindowTest = ConfigTest;
 
 TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
+    TempDir dir;
+    const std::wstring log = dir.path(L"a.log");
+    WriteFileBytes(log, "line\r\n");
     const wchar_t* names[] = {L"Load Window Size", L"Load Right Scroll", L"Load Window Proc",
                               L"Load Book Mark",   L"Load File Search",  L"Insert Text",
                               L"Window Pos"};
@@ -35,12 +36,21 @@ TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
         auto main = StartMain();
         ASSERT_TRUE(main);
         const auto [zoomed, wrapped, top, bookmarks, search, insertText, place] = on;
-        HWND h = main->hwnd(), b = main->Bookmarks().hwnd(), s = main->FileSearch().hwnd();
-        EXPECT_EQ(std::tuple(IsZoomed(h) != FALSE, main->WrapLines(), IsWindowVisible(b) != FALSE,
-                             IsWindowVisible(s) != FALSE, main->TimerInterval()),
-                  std::tuple(zoomed, wrapped, bookmarks, search, used));
+        // Side windows that are not shown are not made either.
+        HWND h = main->hwnd(), b = OwnWindow(L"ZororuvBookmarks");
+        HWND s = OwnWindow(L"ZororuvFileSearch");
+        EXPECT_EQ(
+            std::tuple(IsZoomed(h) != FALSE, MenuCaption(h, IDM_RSCROLL), b != nullptr,
+                       IsWindowVisible(b) != FALSE, s != nullptr, IsWindowVisible(s) != FALSE),
+            std::tuple(zoomed, SwitchCaption(IDM_RSCROLL, wrapped), bookmarks, bookmarks, search,
+                       search));
         EXPECT_EQ((std::array{IsTopMost(h), IsTopMost(b), IsTopMost(s)}),
                   (std::array{top, top && bookmarks, top && search}));
+        // The reading timer ticks at the interval taken, once a file is followed.
+        main->OpenFile(log);
+        const std::optional<int> tick = NextTickMs(h, 1500);
+        EXPECT_TRUE(used > 1500 ? !tick : tick && *tick > int(used * 8 / 10) && *tick < int(used + 400))
+            << (tick ? *tick : -1);
         EXPECT_EQ(Text(main->Control(IDC_TEXT1)), insertText ? insert : L"");
         const int x = TwipsToPixels(3000, WindowDpi(h)), y = TwipsToPixels(1500, WindowDpi(h));
         EXPECT_EQ(WindowRect(h).left == x && WindowRect(h).top == y, place) << "the stored place";
@@ -49,6 +59,9 @@ TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
 
 // Each way: whether the user is asked and the window closes; a close stores the exit values.
 TEST_F(MainWindowTest, EveryWayOfClosingStoresTheExitValues) {
+    TempDir dir;
+    const std::wstring log = dir.path(L"new.log");
+    WriteFileBytes(log, "");
     const auto session = [](MainWindow& m, BOOL ending) {
         EXPECT_TRUE(SendMessageW(m.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
         SendMessageW(m.hwnd(), WM_ENDSESSION, ending, ENDSESSION_LOGOFF);
@@ -79,7 +92,7 @@ TEST_F(MainWindowTest, EveryWayOfClosingStoresTheExitValues) {
         auto main = StartMain();
         ASSERT_TRUE(main);
         for (int item : {IDM_BOOKMARK, IDM_FILESEARCH, IDM_VER}) ChooseMenu(main->hwnd(), item);
-        main->Bookmarks().AddList(L"C:\\new.log");
+        DropFiles(OwnWindow(L"ZororuvBookmarks"), {log});
         SetWindowTextW(main->Control(IDC_TEXT1), L"### 退社 ###");
         MoveWindowTo(main->hwnd(), 50, 70);
         const int dpi = WindowDpi(main->hwnd());
@@ -93,7 +106,7 @@ TEST_F(MainWindowTest, EveryWayOfClosingStoresTheExitValues) {
         EXPECT_EQ(ReadDword(L"Window Top"), ifClosed(DWORD(PixelsToTwips(70, dpi))));
         EXPECT_EQ(ReadDword(L"Window Left"), ifClosed(DWORD(PixelsToTwips(50, dpi))));
         EXPECT_EQ(ReadString(L"Insert String"), ifClosed(std::wstring(L"### 退社 ###")));
-        EXPECT_EQ(ReadString(L"Book Mark List2"), ifClosed(std::wstring(L"C:\\new.log")));
+        EXPECT_EQ(ReadString(L"Book Mark List2"), ifClosed(log));
     }
 }
 
@@ -131,15 +144,15 @@ TEST_F(MainWindowTest, LayoutViewSwitchesAndDocking) {
         SendMessageW(display, WM_VSCROLL, SB_TOP, 0);
         ChooseMenu(h, IDM_RSCROLL);
         EXPECT_EQ(SendMessageW(display, EM_GETLINECOUNT, 0, 0) > 61, wrapped);
-        wchar_t caption[64] = {};
-        GetMenuStringW(main->MenuBar(), IDM_RSCROLL, caption, 64, MF_BYCOMMAND);
-        EXPECT_EQ(std::wstring(caption), SwitchCaption(IDM_RSCROLL, wrapped));
+        EXPECT_EQ(MenuCaption(h, IDM_RSCROLL), SwitchCaption(IDM_RSCROLL, wrapped));
         EXPECT_GT(SendMessageW(display, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     }
-    HWND bookmarks = main->Bookmarks().hwnd(), search = main->FileSearch().hwnd();
+    // The file search window made and hidden again, the bookmark window shown.
+    HWND search = ShownFileSearch(h), bookmarks = nullptr;
+    ChooseMenu(h, IDM_FILESEARCH);
     int dpi = WindowDpi(h);
     const std::pair<std::function<void()>, std::array<bool, 3>> steps[] = {
-        {[&] { ChooseMenu(h, IDM_BOOKMARK); }, {0, 0, 0}},
+        {[&] { bookmarks = ShownBookmarks(h); }, {0, 0, 0}},
         {[&] { ChooseMenu(h, IDM_WINPOS); }, {1, 1, 0}},
         {[&] { MoveWindowTo(h, 130, 410); }, {1, 1, 0}},
         {[&] { SetWindowPos(h, nullptr, 0, 0, 640, 300, SWP_NOMOVE | SWP_NOZORDER); }, {1, 1, 0}},

@@ -159,18 +159,23 @@ using Options = ConfigTest;
 // Round after round on a new start: the dialog shows what was stored; an interval refused
 // stores nothing; the timer rests and nothing is topmost meanwhile; 設定 stores and recolours.
 TEST_F(Options, EveryControlIsStoredAndShownAgain) {
+    TempDir dir;
+    const std::wstring log = dir.path(L"a.log");
+    WriteFileBytes(log, "line\r\n");
     for (int r = 0; r < 4; ++r) {
         SCOPED_TRACE(r);
         auto main = StartMain();  // topmost in rounds 1 and 2, with bookmarks in 1 and 3
         ASSERT_TRUE(main);
         HWND display = main->Control(IDC_RICHTEXT);
+        if (r % 2) main->OpenFile(log);  // the reading timer runs
         SendMessageW(display, EM_REPLACESEL, FALSE, LPARAM(L"12:00 ERROR\r"));  // in the old colour
-        main->EnableTimer(r % 2);
+        // Whether the reading timer runs is seen by stopping it, so only where it may stop.
         const auto around = [&] {
-            return std::tuple(main->TimerEnabled(), IsTopMost(main->hwnd()),
-                              IsTopMost(main->Bookmarks().hwnd()));
+            return std::tuple(KillTimer(main->hwnd(), kTimer1) != FALSE, IsTopMost(main->hwnd()),
+                              IsTopMost(OwnWindow(L"ZororuvBookmarks")));
         };
-        const auto aroundBefore = around();
+        const auto aroundBefore = std::tuple(r % 2 == 1, IsTopMost(main->hwnd()),
+                                             IsTopMost(OwnWindow(L"ZororuvBookmarks")));
         const Stored before = Round(r - 1), after = Round(r);
         ui.colorInitials.clear();
         ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
@@ -205,13 +210,11 @@ TEST_F(Options, HoldsTheProgramWhileOpenAndCancelKeepsNothing) {
     ASSERT_TRUE(main);
     MoveWindowTo(main->hwnd(), 40, 420);
     for (int item : {IDM_BOOKMARK, IDM_FILESEARCH, IDM_VER}) ChooseMenu(main->hwnd(), item);
-    const HWND windows[] = {main->hwnd(), main->Bookmarks().hwnd(),
-                            FindWindowW(L"ZororuvFileSearch", nullptr),
-                            FindWindowW(L"ZororuvAbout", nullptr)};
-    HWND list = main->Bookmarks().Control(IDC_LSTFILELIST);
+    const HWND windows[] = {main->hwnd(), OwnWindow(L"ZororuvBookmarks"),
+                            OwnWindow(L"ZororuvFileSearch"), OwnWindow(L"ZororuvAbout")};
+    HWND list = GetDlgItem(windows[1], IDC_LSTFILELIST);
     const auto state = [&] {
-        return std::tuple(Snapshot(), main->settings().FontName, main->display().strCurFontName,
-                          main->display().strCurForeColor, main->settings().ReadInterval);
+        return std::tuple(Snapshot(), DisplayLook(main->Control(IDC_RICHTEXT)));
     };
     const auto before = state();
     const std::tuple<const wchar_t*, int, void (*)(HWND)> prompts[] = {
@@ -250,25 +253,25 @@ TEST_F(Options, HoldsTheProgramWhileOpenAndCancelKeepsNothing) {
         SCOPED_TRACE(closes[i].first);
         const std::wstring log = dir.path(std::to_wstring(i) + L".log");
         WriteFileBytes(log, "line\r\n");
-        main->Bookmarks().AddList(log);
+        DropFiles(windows[1], {log});
         RECT item{};
         SendMessageW(list, LB_GETITEMRECT, i, LPARAM(&item));
         POINT at{item.right - 8, (item.top + item.bottom) / 2};
         ClientToScreen(list, &at);
-        const std::wstring opened = main->FilePath();
+        const std::wstring opened = Text(main->hwnd());
         ASSERT_TRUE(WithOptions(*main, [&](HWND d) {
             const RECT dialog = WindowRect(d);
             ASSERT_FALSE(PtInRect(&dialog, at));
             for (HWND w : windows) EXPECT_FALSE(IsWindowEnabled(w));
             SystemDoubleClick(at);
-            EXPECT_EQ(main->FilePath(), opened);
+            EXPECT_EQ(Text(main->hwnd()), opened);
             EXPECT_EQ(PreviewFont(d), PreviewFontOf(Round(-1), d));
             Enter(d, Round(0), ui);
             closes[i].second(d);
         }));
         for (HWND w : windows) EXPECT_TRUE(IsWindowEnabled(w));
         SystemDoubleClick(at);
-        EXPECT_EQ(main->FilePath(), log);
+        EXPECT_EQ(Text(main->hwnd()), std::to_wstring(i) + L".log");
         EXPECT_EQ(state() == before, i < 3) << "only 設定 keeps what was entered";
     }
     EXPECT_EQ(

@@ -10,6 +10,7 @@
 #include "bookmarks/bookmark_window_win.h"
 #include "about/about_window_win.h"
 #include "common/handles_win.h"
+#include "common/messages.h"
 #include "resources/version.h"
 
 namespace zr::test {
@@ -105,34 +106,19 @@ TEST_F(Program, RealOpenDialogOpensTheTypedPath) {
     EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"dialog line\r"; }));
 }
 
-// What the shell sends when files are dropped: a DROPFILES block with the wide paths.
-void DropFiles(HWND window, const std::vector<std::wstring>& paths) {
-    std::wstring list;
-    for (const auto& p : paths) list += p + L'\0';
-    list += L'\0';
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
-    GlobalUnlock(memory);
-    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-}
-
 TEST_F(Program, DropOpensOnTheMainWindowAddsToTheBookmarksAndRefusesAFolder) {
     const std::wstring first = dir.path(L"first.log"), second = dir.path(L"second.log");
     WriteFileBytes(first, "first\r\n");
     WriteFileBytes(second, "second\r\n");
     auto main = StartFollowing();
     DropFiles(main->hwnd(), {first, second});
-    EXPECT_EQ(main->FilePath(), first) << "of several, the first";
-    BookmarkWindow& bookmarks = main->Bookmarks();
-    DropFiles(bookmarks.hwnd(), {second});
-    DropFiles(bookmarks.hwnd(), {dir.dir()});
+    EXPECT_EQ(Text(main->hwnd()), L"first.log") << "of several, the first";
+    HWND bookmarks = ShownBookmarks(main->hwnd());
+    DropFiles(bookmarks, {second});
+    DropFiles(bookmarks, {dir.dir()});
     DropFiles(main->hwnd(), {dir.dir()});
     DropFiles(main->hwnd(), {dir.path(L"tool.exe")});
-    EXPECT_EQ(bookmarks.Paths(), std::vector<std::wstring>{second});
-    EXPECT_EQ(main->FilePath(), first);
+    EXPECT_EQ(ListItems(GetDlgItem(bookmarks, IDC_LSTFILELIST)), std::vector<std::wstring>{second});
     EXPECT_EQ(Text(main->hwnd()), L"first.log");
     EXPECT_EQ(DisplayText(*main), L"first\r");
     ASSERT_EQ(ui.messages.size(), 3u);
@@ -143,25 +129,25 @@ TEST_F(Program, DropOpensOnTheMainWindowAddsToTheBookmarksAndRefusesAFolder) {
 
 // "追加起動": another instance one caption height lower and to the right.
 TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
-    auto main = StartFollowing();
-    main->SetSecondInstanceProgram(Beside(L"zororuv"));
-    MoveWindowTo(main->hwnd(), 100, 80);
-    ChooseMenu(main->hwnd(), IDM_BOOT);
+    ASSERT_TRUE(Start(L""));
+    SetWindowPos(main_, nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PostMessageW(main_, WM_COMMAND, IDM_BOOT, 0);
     HWND other = nullptr;  // the new window is brought to the top
+    DWORD otherPid = 0;
     ASSERT_TRUE(PumpUntil(
         [&] {
             other = FindWindowW(L"ZororuvMain", nullptr);
-            return other && other != main->hwnd() && IsWindowVisible(other);
+            if (other) GetWindowThreadProcessId(other, &otherPid);
+            return other && otherPid != pid_ && IsWindowVisible(other);
         },
         15000));
-    GetWindowThreadProcessId(other, &pid_);
-    const RECT mine = WindowRect(main->hwnd()), its = WindowRect(other);
+    const RECT mine = WindowRect(main_), its = WindowRect(other);
     const int step = GetSystemMetrics(SM_CYCAPTION);
     EXPECT_EQ(its.left, mine.left + step);
     EXPECT_EQ(its.top, mine.top + step);
-    process_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_));
-    main_ = other;  // closed at the end as a program the test started
-    EXPECT_TRUE(ui.messages.empty());
+    UniqueKernel second(OpenProcess(SYNCHRONIZE, FALSE, otherPid));
+    PostMessageW(other, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(second.get(), 15000), WAIT_OBJECT_0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "bookmarks/bookmark_window_win.h"
 #include "common/messages.h"
 #include "filesearch/file_search_window_win.h"
+#include "filesearch/search_paths.h"
 #include "harness.h"
 
 namespace zr::test {
@@ -27,18 +28,17 @@ TEST_F(BookmarkWindowTest, ListIsKeptFromRunToRun) {
         SCOPED_TRACE(testing::PrintToString(after));
         auto main = StartMain();
         ASSERT_TRUE(main);
-        ChooseMenu(main->hwnd(), IDM_BOOKMARK);
-        BookmarkWindow& bm = main->Bookmarks();
-        EXPECT_EQ(ListItems(main->Bookmarks().Control(IDC_LSTFILELIST)), stored);
-        for (int i = 0; i < adds; ++i) Click(bm.hwnd(), IDC_CMDADDLIST);
-        if (namesOnly) SendMessageW(bm.Control(IDC_CKLISTVIEW), BM_CLICK, 0, 0);
-        HWND shown = bm.Control(namesOnly ? IDC_LSTFILENMLIST : IDC_LSTFILELIST);
+        HWND bm = ShownBookmarks(main->hwnd());
+        EXPECT_EQ(ListItems(GetDlgItem(bm, IDC_LSTFILELIST)), stored);
+        for (int i = 0; i < adds; ++i) Click(bm, IDC_CMDADDLIST);
+        if (namesOnly) SendMessageW(GetDlgItem(bm, IDC_CKLISTVIEW), BM_CLICK, 0, 0);
+        HWND shown = GetDlgItem(bm, namesOnly ? IDC_LSTFILENMLIST : IDC_LSTFILELIST);
         EXPECT_TRUE(GetWindowLongW(shown, GWL_STYLE) & WS_VISIBLE);
-        const Items before = ListItems(main->Bookmarks().Control(IDC_LSTFILELIST));
+        const Items before = ListItems(GetDlgItem(bm, IDC_LSTFILELIST));
         DoubleClickItem(shown, 1);
-        EXPECT_EQ(main->FilePath(), before.at(1));
-        Click(bm.hwnd(), IDC_CMDDELLIST);
-        SendMessageW(ownCloseBox ? bm.hwnd() : main->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_EQ(Text(main->hwnd()), std::filesystem::path(before.at(1)).filename().wstring());
+        Click(bm, IDC_CMDDELLIST);
+        SendMessageW(ownCloseBox ? bm : main->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_EQ(ReadDword(L"Book Mark Count"), after.size());
         for (size_t i = 0; i < after.size(); ++i) {
             EXPECT_EQ(ReadString((L"Book Mark List" + std::to_wstring(i + 1)).c_str()), after[i]);
@@ -58,11 +58,11 @@ TEST_F(BookmarkWindowTest, ARefusedStoreKeepsTheStoredListAndTheNextDropsItsExtr
     auto main = StartMain();
     ASSERT_TRUE(main);
     for (bool locked : {true, false}) {
-        ChooseMenu(main->hwnd(), IDM_BOOKMARK);
-        SendMessageW(main->Bookmarks().Control(IDC_LSTFILELIST), LB_SETCURSEL, 0, 0);
-        Click(main->Bookmarks().hwnd(), IDC_CMDDELLIST);
+        HWND bm = ShownBookmarks(main->hwnd());
+        SendMessageW(GetDlgItem(bm, IDC_LSTFILELIST), LB_SETCURSEL, 0, 0);
+        Click(bm, IDC_CMDDELLIST);
         ReadOnlyConfig lock(locked);
-        SendMessageW(main->Bookmarks().hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        SendMessageW(bm, WM_SYSCOMMAND, SC_CLOSE, 0);
         Items stored{std::to_wstring(ReadDword(L"Book Mark Count").value_or(0))};
         for (int i = 1; i <= 3; ++i) stored.push_back(ReadString(entry(i).c_str()).value_or(L"-"));
         EXPECT_EQ(stored, locked ? old : Items({L"2", old[2], old[3], L"-"}));
@@ -112,44 +112,56 @@ TEST_F(FileSearchWindowTest, ListsByDriveFolderAndPatternAndOpensOrBookmarks) {
     SetCurrentDirectoryW(dir.dir().c_str());  // where the window starts
     auto main = StartMain();
     ASSERT_TRUE(main);
-    FileSearchWindow& fs = main->FileSearch();
-    const auto files = [&] { return ListItems(fs.Control(IDC_FILE1)); };
+    HWND fs = ShownFileSearch(main->hwnd());
+    const auto files = [&] { return ListItems(GetDlgItem(fs, IDC_FILE1)); };
+    // The folders as the list shows them: a tree, one wide blank per level.
+    const auto folders = [&] {
+        Items paths, chain;
+        for (const std::wstring& item : ListItems(GetDlgItem(fs, IDC_DIR1))) {
+            const size_t level = item.find_first_not_of(L'\u3000');
+            chain.resize(level);
+            chain.push_back(level ? JoinPath(chain.back(), item.substr(level)) : item);
+            paths.push_back(chain.back());
+        }
+        return paths;
+    };
     const auto chooseFolder = [&](const std::wstring& path) {
-        const auto at = std::find(fs.FolderItems().begin(), fs.FolderItems().end(), path);
-        ASSERT_NE(at, fs.FolderItems().end()) << testing::PrintToString(path);
-        DoubleClickItem(fs.Control(IDC_DIR1), int(at - fs.FolderItems().begin()));
+        const Items all = folders();
+        const auto at = std::find(all.begin(), all.end(), path);
+        ASSERT_NE(at, all.end()) << testing::PrintToString(path);
+        DoubleClickItem(GetDlgItem(fs, IDC_DIR1), int(at - all.begin()));
     };
     const auto open = [&](const std::wstring& name) {
-        HWND list = fs.Control(IDC_FILE1);
+        HWND list = GetDlgItem(fs, IDC_FILE1);
         DoubleClickItem(list,
                         int(SendMessageW(list, LB_FINDSTRINGEXACT, -1, LPARAM(name.c_str()))));
     };
     EXPECT_EQ(files(), (Items{L"a.log", L"b.txt"}));
-    EXPECT_EQ(Text(fs.Control(IDC_DRIVE1)), L"C:");
-    EXPECT_EQ(fs.FolderItems().back(), dir.path(L"sub"));
-    SetWindowTextW(fs.Control(IDC_FS_TEXT1), L"*.txt");
-    Click(fs.hwnd(), IDC_FS_COMMAND1);
+    EXPECT_EQ(Text(GetDlgItem(fs, IDC_DRIVE1)), L"C:");
+    EXPECT_EQ(folders().back(), dir.path(L"sub"));
+    SetWindowTextW(GetDlgItem(fs, IDC_FS_TEXT1), L"*.txt");
+    Click(fs, IDC_FS_COMMAND1);
     EXPECT_EQ(files(), Items{L"b.txt"});
     chooseFolder(dir.path(L"sub"));
     EXPECT_EQ(files(), Items{L"d.txt"});
     open(L"d.txt");
-    EXPECT_EQ(main->FilePath(), dir.path(L"sub\\d.txt"));
+    EXPECT_EQ(Text(main->hwnd()), L"d.txt");
 
     chooseFolder(L"C:\\");
     open(atRoot);
-    EXPECT_EQ(main->FilePath(), L"C:\\" + atRoot);
-    SendMessageW(fs.Control(IDC_CKBM), BM_CLICK, 0, 0);
-    ChooseMenu(main->hwnd(), IDM_BOOKMARK);
+    EXPECT_EQ(Text(main->hwnd()), atRoot);
+    SendMessageW(GetDlgItem(fs, IDC_CKBM), BM_CLICK, 0, 0);
+    HWND bookmarks = ShownBookmarks(main->hwnd());
     open(atRoot);
-    EXPECT_EQ(ListItems(main->Bookmarks().Control(IDC_LSTFILELIST)), Items{L"C:\\" + atRoot});
+    EXPECT_EQ(ListItems(GetDlgItem(bookmarks, IDC_LSTFILELIST)), Items{L"C:\\" + atRoot});
     DeleteFileW((L"C:\\" + atRoot).c_str());
     SetCurrentDirectoryW(L"C:\\");  // so that the folder can go
 
     // Another drive: Wine's Z: is the host's root.
-    HWND drives = fs.Control(IDC_DRIVE1);
+    HWND drives = GetDlgItem(fs, IDC_DRIVE1);
     SendMessageW(drives, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Z:"));
-    SendMessageW(fs.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_DRIVE1, CBN_SELCHANGE), LPARAM(drives));
-    EXPECT_EQ(fs.FolderItems().front(), L"Z:\\");
+    SendMessageW(fs, WM_COMMAND, MAKEWPARAM(IDC_DRIVE1, CBN_SELCHANGE), LPARAM(drives));
+    EXPECT_EQ(folders().front(), L"Z:\\");
 }
 
 }  // namespace

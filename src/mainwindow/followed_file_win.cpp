@@ -1,18 +1,15 @@
-// Opening a file, and the reading buttons: stop and resume following, clear the display, and
-// mark the log by appending the time or the text to insert to the followed file itself.
-#include <algorithm>
-#include <string>
+#include "mainwindow/followed_file_win.h"
+
+#include <cwchar>
 
 #include "common/codepage_win.h"
-#include "common/controls_win.h"
-#include "common/dropped_files_win.h"
 #include "common/handles_win.h"
+#include "common/messages.h"
 #include "common/ui_seam_win.h"
 #include "follow/insertion_text.h"
 #include "follow/path_rules.h"
 #include "follow/timestamp.h"
-#include "mainwindow/instance_win.h"
-#include "mainwindow/main_window_win.h"
+#include "mainwindow/encodings.h"
 
 namespace zr {
 
@@ -44,20 +41,6 @@ std::wstring ReadProblem(const std::wstring& path) {
     return L"ファイルを読み込めません。\n" + path;
 }
 
-// The name of an encoding as the user knows it.
-const wchar_t* EncodingName(TextEncoding encoding) {
-    switch (encoding) {
-        case TextEncoding::Utf8:
-            return L"UTF-8";
-        case TextEncoding::Utf16Le:
-            return L"UTF-16 LE";
-        case TextEncoding::Utf16Be:
-            return L"UTF-16 BE";
-        default:
-            return L"Shift_JIS";
-    }
-}
-
 // "U+1F389" for a character, as it can be told apart even when it shows as nothing.
 std::wstring CodePoints(const std::wstring& text) {
     std::wstring out;
@@ -67,7 +50,7 @@ std::wstring CodePoints(const std::wstring& text) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         }
         wchar_t code[16];
-        swprintf(code, 16, L"U+%04X", c);
+        std::swprintf(code, 16, L"U+%04X", c);
         if (!out.empty()) out += L' ';
         out += code;
     }
@@ -76,97 +59,62 @@ std::wstring CodePoints(const std::wstring& text) {
 
 }  // namespace
 
-void MainWindow::OpenFile(const std::wstring& strOpenFilePath) {
-    if (!hwnd()) return;
+bool FollowedFile::Open(const std::wstring& candidate) {
     // Settle and check everything before anything changes: a cancel, an empty path or a
     // refused file leaves the file followed, the display, the buttons and the timer alone.
-    const std::wstring candidate =
-        strOpenFilePath.empty() ? Ui().OpenFileDialog(hwnd(), L"*.*") : strOpenFilePath;
-    const std::wstring path = CutAtNul(candidate);
-    if (path.empty() || !hwnd()) return;
+    const std::wstring path =
+        CutAtNul(candidate.empty() ? Ui().OpenFileDialog(owner_, L"*.*") : candidate);
+    if (path.empty() || !IsWindow(owner_)) return false;
     if (IsRefusedExecutable(path)) {
-        Ui().Message(hwnd(), kExeRefused, kErrorTitle, MB_OK | MB_ICONERROR);
-        return;
+        Ui().Message(owner_, kExeRefused, kErrorTitle, MB_OK | MB_ICONERROR);
+        return false;
     }
     if (const std::wstring problem = ReadProblem(path); !problem.empty()) {
-        Ui().Message(hwnd(), problem, kErrorTitle, MB_OK | MB_ICONERROR);
-        return;
+        Ui().Message(owner_, problem, kErrorTitle, MB_OK | MB_ICONERROR);
+        return false;
     }
-    if (!hwnd()) return;
-
-    SetWindowTextW(hwnd(), ListedName(path).c_str());
+    if (!IsWindow(owner_)) return false;
+    SetWindowTextW(owner_, ListedName(path).c_str());
     // Every open finds the file's encoding anew.
     Follow(path, TextEncoding::Auto);
+    return true;
 }
 
-void MainWindow::Follow(const std::wstring& path, TextEncoding encoding) {
-    strFilePath_ = path;
-    ChooseEncoding(encoding);
-    SetReadingButtons(true);
-    // Every open starts from an empty display, the same file again included.
-    pass_->Open(path, encoding);
-    // So that Ctrl+Home, Page Up and Ctrl+F work at once.
-    if (view_.hwnd()) SetFocus(view_.hwnd());
-}
-
-void MainWindow::OnEncoding(int id) {
-    // The order of the items is the order of the encodings.
-    const auto encoding = static_cast<TextEncoding>(id - IDM_ENCODING_AUTO);
+void FollowedFile::ChooseEncoding(TextEncoding encoding) {
     // A file being followed is read again in it, as a new open of the file would read it.
-    if (strFilePath_.empty()) {
-        ChooseEncoding(encoding);
+    if (path_.empty()) {
+        menu_.CheckEncoding(encoding);
     } else {
-        Follow(strFilePath_, encoding);
+        Follow(path_, encoding);
     }
 }
 
-void MainWindow::OnDropFiles(HDROP drop) {
-    if (const std::wstring path = TakeDroppedFile(hwnd(), drop); !path.empty()) OpenFile(path);
+void FollowedFile::Follow(const std::wstring& path, TextEncoding encoding) {
+    path_ = path;
+    menu_.CheckEncoding(encoding);
+    // Every open starts from an empty display, the same file again included.
+    pass_.Open(path, encoding);
 }
 
-void MainWindow::OnBoot() {
-    if (!StartSecondInstance(hwnd(), secondInstance_.empty() ? ProgramPath() : secondInstance_)) {
-        Ui().Message(hwnd(), L"追加起動できません。", kErrorTitle, MB_OK | MB_ICONERROR);
-    }
+void FollowedFile::InsertTime() {
+    AppendLine(FormatTimeStamp(CurrentLocalTime()));
 }
 
-void MainWindow::OnCommand1() {
-    pass_->SetStopRead(true);
-    SetReadingButtons(false);
+void FollowedFile::InsertText(const std::wstring& text) {
+    if (!text.empty()) AppendLine(text);
 }
 
-void MainWindow::OnCommand2() {
-    pass_->SetStopRead(false);
-    // The end comes back into view, read again when the display stands elsewhere.
-    view_.ShowEnd();
-    SetReadingButtons(true);
-}
-
-void MainWindow::OnCommand3() {
-    view_.Clear();
-}
-
-void MainWindow::OnCommand4() {
-    AppendLineToFile(FormatTimeStamp(CurrentLocalTime()));
-}
-
-void MainWindow::OnCommand5() {
-    const std::wstring text = ControlText(hwnd(), IDC_TEXT1);
-    if (text.empty()) return;
-    AppendLineToFile(text);
-}
-
-void MainWindow::AppendLineToFile(const std::wstring& line) {
+void FollowedFile::AppendLine(const std::wstring& line) {
     // Only a file that was accepted at open is ever written to.
-    if (strFilePath_.empty() || IsRefusedExecutable(strFilePath_)) return;
+    if (path_.empty() || IsRefusedExecutable(path_)) return;
     // In the log's own encoding, so that the log stays readable by everyone else; a character
     // the encoding cannot carry is refused, never written as something else.
-    const TextEncoding encoding = pass_->Encoding();
+    const TextEncoding encoding = pass_.Encoding();
     const InsertionBytes encoded = EncodeInsertion(line, encoding, &ToAnsiExact);
     if (encoded.bytes.empty()) {
-        Ui().Message(hwnd(),
+        Ui().Message(owner_,
                      L"「" + encoded.unwritable + L"」(" + CodePoints(encoded.unwritable) +
-                         L") はこのファイルの文字コード " + EncodingName(encoding) +
+                         L") はこのファイルの文字コード " + EncodingOf(encoding).name +
                          L" では書き込めません。\n何も書き込みませんでした。",
                      kErrorTitle, MB_OK | MB_ICONERROR);
         return;
@@ -175,27 +123,19 @@ void MainWindow::AppendLineToFile(const std::wstring& line) {
     // writer appends, and never in the middle of someone else's line.
     const std::string& bytes = encoded.bytes;
     // A read-only file is refused here too: the system would let a privileged user write it.
-    const DWORD attributes = GetFileAttributesW(strFilePath_.c_str());
+    const DWORD attributes = GetFileAttributesW(path_.c_str());
     UniqueFile file(attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)
                         ? INVALID_HANDLE_VALUE
-                        : CreateFileW(strFilePath_.c_str(), FILE_APPEND_DATA,
+                        : CreateFileW(path_.c_str(), FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file ||
         !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size()) {
-        Ui().Message(hwnd(), L"ファイルに書き込めません。\n" + strFilePath_, kErrorTitle,
+        Ui().Message(owner_, L"ファイルに書き込めません。\n" + path_, kErrorTitle,
                      MB_OK | MB_ICONERROR);
     }
-}
-
-void MainWindow::SetReadingButtons(bool following) {
-    HWND h = hwnd();
-    EnableControl(h, IDC_COMMAND1, following);
-    EnableControl(h, IDC_COMMAND2, !following);
-    EnableControl(h, IDC_COMMAND4, following);
-    EnableControl(h, IDC_COMMAND5, following);
 }
 
 }  // namespace zr
