@@ -97,6 +97,7 @@ bool HighlightDialog::Create() {
 void HighlightDialog::OnCreate(const CREATESTRUCTW&) {
     uiFont_ = MakeUiFont(WindowDpi(hwnd()));
     CreateControls(hwnd(), kControls, WindowDpi(hwnd()), uiFont_.get());
+    // A term is a few words; a whole log pasted by mistake would be tried on every line shown.
     SendMessageW(Control(IDC_HL_TERM), EM_LIMITTEXT, 1000, 0);
     for (size_t i = 0; i < rules_.size(); ++i) PutItem(static_cast<int>(i), false);
     Show({L"", {}, kNewRuleFore, kNewRuleBack, false});

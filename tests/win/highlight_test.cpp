@@ -105,7 +105,6 @@ TEST_F(Highlight, RulesMadeWithTheControlsAreStoredAndLoadAgain) {
     };
     std::vector<HighlightRule> rules;
     EXPECT_TRUE(WithDialog(owner, rules, make));
-    EXPECT_EQ(ui.colorInitials, (std::vector<COLORREF>{0, kNewRuleBack}));
     const Values stored{{L"Rule Count", L"dword:3"},
                         {L"Rule1", L"text,cw,#C00000,#FFFF00,FATAL"},
                         {L"Rule2", L"text,w,#C00000,#0000FF,警告"},
