@@ -20,6 +20,10 @@ std::wstring UiSeam::OpenFileDialog(HWND owner, const std::wstring& pattern) {
     return ShowOpenDialog(owner, pattern);
 }
 
+std::optional<std::wstring> UiSeam::FolderDialog(HWND owner, const std::wstring& initial) {
+    return ShowFolderDialog(owner, initial);
+}
+
 bool UiSeam::FontDialog(HWND owner, FontChoice& font) {
     return ShowFontDialog(owner, font);
 }

@@ -23,6 +23,9 @@ class UiSeam {
                         UINT flags);
     // The chosen path, or "" when the user cancels.
     virtual std::wstring OpenFileDialog(HWND owner, const std::wstring& pattern);
+    // The chosen folder, or nothing when the user cancels; it starts on `initial` when that
+    // folder exists.
+    virtual std::optional<std::wstring> FolderDialog(HWND owner, const std::wstring& initial);
     // True when the user confirmed a font; `font` then holds it.
     virtual bool FontDialog(HWND owner, FontChoice& font);
     virtual std::optional<COLORREF> ColorDialog(HWND owner, COLORREF initial);

@@ -85,6 +85,13 @@ struct ScriptedUi : UiSeam {
         openAnswers.erase(openAnswers.begin());
         return answer;
     }
+    std::optional<std::wstring> FolderDialog(HWND, const std::wstring& initial) override {
+        folderInitials.push_back(initial);
+        if (folderAnswers.empty()) return std::nullopt;
+        const auto answer = folderAnswers.front();
+        folderAnswers.erase(folderAnswers.begin());
+        return answer;
+    }
     bool FontDialog(HWND, FontChoice& font) override {
         if (fontAnswer) font = *fontAnswer;
         return fontAnswer.has_value();
@@ -98,6 +105,8 @@ struct ScriptedUi : UiSeam {
     std::vector<Shown> messages;            // each answered with OK
     std::vector<std::wstring> openAnswers;  // taken in order; "" is a cancel
     std::vector<HWND> openOwners;
+    std::vector<std::optional<std::wstring>> folderAnswers;  // in order; nothing is a cancel
+    std::vector<std::wstring> folderInitials;
     std::optional<FontChoice> fontAnswer;  // nothing: cancel
     std::optional<COLORREF> colorAnswer;   // nothing: cancel
     std::vector<COLORREF> colorInitials;
