@@ -37,7 +37,8 @@ struct AddDecision {
 };
 
 // What adding `candidate` does: the text before the first NUL counts, and names whose last
-// three characters are "exe" in any case are refused.
+// three characters are "exe" in any case are refused. A name pattern is added as it is, unless
+// it ends so too: then every name it matches is an executable.
 AddDecision DecideAdd(std::wstring_view candidate);
 
 }  // namespace zr

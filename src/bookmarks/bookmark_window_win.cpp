@@ -6,6 +6,7 @@
 #include "common/list_box_win.h"
 #include "common/messages.h"
 #include "common/ui_seam_win.h"
+#include "follow/newest_file.h"
 #include "settings/registry_win.h"
 
 namespace zr {
@@ -47,6 +48,11 @@ std::wstring OrdinaryFileName(const std::wstring& path) {
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (found.dwFileAttributes & kNotOrdinary) return {};
     return found.cFileName;
+}
+
+// What the names-only view shows: a pattern's own part, which says which files it follows.
+std::wstring ShownName(const std::wstring& path) {
+    return IsNamePattern(path) ? SplitPatternPath(path).name : OrdinaryFileName(path);
 }
 
 // Long paths are reached by scrolling sideways rather than cut off.
@@ -127,7 +133,7 @@ void BookmarkWindow::Append(const std::wstring& path) {
     HWND paths = Control(IDC_LSTFILELIST);
     HWND names = Control(IDC_LSTFILENMLIST);
     if (ListCount(paths) >= kMaxBookmarks) return;
-    const std::wstring name = OrdinaryFileName(path);
+    const std::wstring name = ShownName(path);
     // Both lists or neither: entry i of one always belongs to entry i of the other.
     const int at = ListAdd(paths, path);
     if (at < 0) return;

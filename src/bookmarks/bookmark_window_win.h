@@ -1,6 +1,6 @@
-// The bookmark window: a list of files the user follows often, kept in the registry. It
-// hangs on the main window's right edge; its owner places, shows and hides it and is told
-// which file the user chose.
+// The bookmark window: a list of files and name patterns the user follows often, kept in the
+// registry. It hangs on the main window's right edge; its owner places, shows and hides it and
+// is told which entry the user chose, as it stands: the owner decides what a pattern means.
 #pragma once
 #include <windows.h>
 
@@ -29,8 +29,9 @@ class BookmarkWindow final : public Window {
     explicit BookmarkWindow(SideWindowOwner& owner) : owner_(owner) {}
     // Creates the window hidden and reads the list from the registry.
     bool Create();
-    // Adds one file to both lists; a cancelled dialog's empty path adds nothing and an
-    // executable is refused with a message.
+    // Adds one file or name pattern (C:\logs\app_*.log) to both lists; a cancelled dialog's
+    // empty path adds nothing, and an executable, or a pattern of executables, is refused with
+    // a message.
     void AddList(const std::wstring& strAddFilePath);
     // The close step the close box runs too: the list is stored (a refused store is
     // reported) and the window destroyed.

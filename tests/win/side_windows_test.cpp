@@ -72,6 +72,26 @@ TEST_F(BookmarkWindowTest, ARefusedStoreKeepsTheStoredListAndTheNextDropsItsExtr
               std::tuple(kBookmarksNotStored, kErrorTitle, UINT(MB_OK | MB_ICONERROR)));
 }
 
+// A pattern added by the owner: shown by its own part, handed on and stored as it is, kept run to
+// run; one whose every match is an executable is refused.
+TEST_F(BookmarkWindowTest, APatternIsKeptAndHandedOnAsItIs) {
+    struct : SideWindowOwner {
+        Items got;
+        void FileChosen(SideWindowKind, const std::wstring& f, bool) override { got.push_back(f); }
+        void SideWindowClosed(SideWindowKind) override {}
+    } owner;
+    const std::wstring pattern = L"\\\\srv\\share\\srv-????.txt";
+    for (auto add : {pattern.c_str(), L"C:\\logs\\*.EXE", L""}) {
+        BookmarkWindow bm(owner);
+        ASSERT_TRUE(bm.Create());
+        bm.AddList(add);
+        EXPECT_EQ(ListItems(bm.Control(IDC_LSTFILENMLIST)), Items{L"srv-????.txt"});
+        DoubleClickItem(bm.Control(IDC_LSTFILELIST), 0);
+        bm.Close();
+    }
+    EXPECT_EQ(std::pair(owner.got, ui.messages.size()), std::pair(Items(3, pattern), size_t(1)));
+}
+
 // A window whose OnCreate throws, half built, is never made and its creator learns why; made
 // later, a throw elsewhere stays inside it and what it leaves to the base goes to the system.
 struct Throwing : Window {
