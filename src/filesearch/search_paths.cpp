@@ -1,5 +1,8 @@
 #include "filesearch/search_paths.h"
 
+#include "follow/newest_file.h"
+#include "follow/path_rules.h"
+
 namespace zr {
 
 namespace {
@@ -79,6 +82,20 @@ std::vector<std::wstring> SplitPatterns(std::wstring_view text) {
     }
     if (!anyPart) patterns.emplace_back(L"*.*");
     return patterns;
+}
+
+FolderPattern MakeFolderPattern(std::wstring_view folder, std::wstring_view pattern) {
+    folder = Trim(folder);
+    pattern = Trim(pattern);
+    if (folder.empty()) return {PatternRefusal::NoFolder, {}};
+    // A name with ':' would name another drive's folder ("C:*.log"), one with '\' or '/'
+    // another folder; a name without a wildcard is one file, not the newest of several.
+    if (pattern.find_first_of(L"\\/:") != std::wstring_view::npos || !IsNamePattern(pattern)) {
+        return {PatternRefusal::NotAPattern, {}};
+    }
+    // Every name such a pattern matches ends in "exe".
+    if (IsRefusedExecutable(pattern)) return {PatternRefusal::Executable, {}};
+    return {PatternRefusal::None, JoinPath(folder, pattern)};
 }
 
 std::vector<std::wstring> FolderChain(std::wstring_view folder) {

@@ -16,6 +16,16 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 // under this folder's name.
 std::vector<std::wstring> SplitPatterns(std::wstring_view text);
 
+// What the dialog for the newest file of a folder makes of its folder and name pattern boxes
+// (blanks around each dropped): the pattern path, or why it refuses them. The pattern must
+// name files of that folder alone, by '*' or '?', and not only executables.
+enum class PatternRefusal { None, NoFolder, NotAPattern, Executable };
+struct FolderPattern {
+    PatternRefusal refusal;
+    std::wstring patternPath;  // folder and pattern joined, when not refused
+};
+FolderPattern MakeFolderPattern(std::wstring_view folder, std::wstring_view pattern);
+
 // The folders from the root down to `folder`: "C:\a\b" gives "C:\", "C:\a", "C:\a\b".
 std::vector<std::wstring> FolderChain(std::wstring_view folder);
 

@@ -86,6 +86,18 @@ TEST(SearchPaths, JoinsPatternsAndFolderChains) {
         {FolderChain, L"C:\\logs\\\\app\\", {L"C:\\", L"C:\\logs", L"C:\\logs\\app"}},
         {FolderChain, L"\\\\srv\\share\\logs", {L"\\\\srv\\share\\", L"\\\\srv\\share\\logs"}}};
     for (const auto& [fn, text, list] : rows) EXPECT_EQ(fn(text), list) << text;
+    // The newest-file dialog's folder and pattern boxes: the pattern path, or why not.
+    using enum PatternRefusal;
+    const std::tuple<View, View, PatternRefusal, Text> boxes[] = {
+        {L" C:\\logs ", L" app_*.log\t", None, L"C:\\logs\\app_*.log"},
+        {L" ", L"*.log", NoFolder, L""},
+        {L"C:\\", L"a.log", NotAPattern, L""},
+        {L"C:\\", L"sub\\*.log", NotAPattern, L""},
+        {L"C:\\", L"C:*.log", NotAPattern, L""}};
+    for (const auto& [folder, pattern, refusal, path] : boxes) {
+        const FolderPattern got = MakeFolderPattern(folder, pattern);
+        EXPECT_EQ(std::tie(got.refusal, got.patternPath), std::tie(refusal, path)) << Text(pattern);
+    }
 }
 
 TEST(Layout, ControlsFollowTheClientAreaAndASecondWindowStaysOnItsMonitor) {

@@ -186,11 +186,12 @@ HWND FindShownWindow(DWORD pid, const wchar_t* className, const wchar_t* caption
     return search.found;
 }
 
-DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act)
-    : thread_([this, caption = std::move(caption), act = std::move(act)](std::stop_token stop) {
+DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act,
+                             const wchar_t* className)
+    : thread_([=, this, caption = std::move(caption), act = std::move(act)](std::stop_token stop) {
           for (int waited = 0; !stop.stop_requested() && waited < 15000; waited += 50) {
               if (HWND dialog =
-                      FindShownWindow(GetCurrentProcessId(), L"#32770", caption.c_str())) {
+                      FindShownWindow(GetCurrentProcessId(), className, caption.c_str())) {
                   Sleep(300);  // let the dialog finish its own initialisation first
                   found_ = true;
                   return act(dialog);

@@ -130,11 +130,12 @@ struct ReadOnlyConfig {
     std::vector<BYTE> saved = std::vector<BYTE>(4096);
 };
 
-// Waits on its own thread for a dialog of this process with the given caption and runs `act`
-// on it: the real common dialogs run their own modal loop on the test's thread.
+// Waits on its own thread for a dialog of this process with the given caption (and class) and
+// runs `act` on it: a modal dialog runs its own loop on the test's thread.
 class DialogWatcher {
   public:
-    DialogWatcher(std::wstring caption, std::function<void(HWND)> act);
+    DialogWatcher(std::wstring caption, std::function<void(HWND)> act,
+                  const wchar_t* className = L"#32770");
     bool Found() const { return found_.load(); }
 
   private:

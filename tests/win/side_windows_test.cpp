@@ -2,8 +2,13 @@
 #include "bookmarks/bookmark_window_win.h"
 #include "common/messages.h"
 #include "filesearch/file_search_window_win.h"
+#include "filesearch/newest_file_dialog_win.h"
 #include "filesearch/search_paths.h"
 #include "harness.h"
+
+#include <dlgs.h>
+
+#include "common/common_dialogs_win.h"
 
 namespace zr::test {
 namespace {
@@ -182,6 +187,68 @@ TEST_F(FileSearchWindowTest, ListsByDriveFolderAndPatternAndOpensOrBookmarks) {
     SendMessageW(drives, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"Z:"));
     SendMessageW(fs, WM_COMMAND, MAKEWPARAM(IDC_DRIVE1, CBN_SELCHANGE), LPARAM(drives));
     EXPECT_EQ(folders().front(), L"Z:\\");
+}
+
+// A folder from the seam (a cancel keeps the box) and one from the real dialog; a missing folder
+// and a pattern of executables refused in the program's style, the dialog left open; what OK and
+// キャンセル give; the program held meanwhile.
+TEST_F(FileSearchWindowTest, NewestFileDialogGivesAFolderAndAPatternThatCanBeFollowed) {
+    TempDir dir;
+    const std::wstring logs = dir.path(L"logs");
+    CreateDirectoryW(logs.c_str(), nullptr);
+    auto main = StartMain();
+    ASSERT_TRUE(main);
+    const auto enter = [](HWND d, const std::wstring& folder, const wchar_t* pattern, int button) {
+        SetDlgItemTextW(d, IDC_NF_FOLDER, folder.c_str());
+        SetDlgItemTextW(d, IDC_NF_PATTERN, pattern);
+        SendDlgItemMessageW(d, button, BM_CLICK, 0, 0);
+    };
+    const auto browse = [](HWND d) { SendDlgItemMessageW(d, IDC_NF_BROWSE, BM_CLICK, 0, 0); };
+    const std::pair<std::function<void(HWND)>, std::optional<NewestFileChoice>> runs[] = {
+        {[&](HWND d) {
+             EXPECT_FALSE(IsWindowEnabled(main->hwnd()));
+             browse(d);  // the folder the box started with
+             enter(d, dir.path(L"missing"), L"*.log", IDOK);
+             ui.folderAnswers = {logs, std::nullopt};
+             browse(d), browse(d);
+             SendDlgItemMessageW(d, IDC_NF_BOOKMARK, BM_CLICK, 0, 0);
+             enter(d, Text(GetDlgItem(d, IDC_NF_FOLDER)), L"*.exe", IDOK);
+             enter(d, Text(GetDlgItem(d, IDC_NF_FOLDER)), L" app_*.log", IDOK);
+         },
+         NewestFileChoice{logs + L"\\app_*.log", true}},
+        {[&](HWND d) {
+             SetUi(nullptr);
+             DialogWatcher watcher(kFolderDialogTitle, [&](HWND fd) {
+                 SetDlgItemTextW(fd, edt1, logs.c_str());  // the name box
+                 PostMessageW(fd, WM_COMMAND, IDOK, 0);
+             });
+             browse(d);
+             SetUi(&ui);
+             EXPECT_TRUE(watcher.Found());
+             SendDlgItemMessageW(d, IDOK, BM_CLICK, 0, 0);  // on the pattern the box starts with
+         },
+         NewestFileChoice{logs + L"\\*.log", false}},
+        {[&](HWND d) { enter(d, logs, L"*.log", IDCANCEL); }, std::nullopt}};
+    for (const auto& [act, want] : runs) {
+        // A dialog the action left open is closed, so that no test hangs, and the loop woken.
+        bool leftOpen = false;
+        const auto close = [&](HWND d) {
+            act(d);
+            if ((leftOpen = IsWindow(d))) SendMessageW(d, WM_CLOSE, 0, 0);
+            PostMessageW(main->hwnd(), WM_NULL, 0, 0);
+        };
+        DialogWatcher watcher(kNewestFileCaption, close, kNewestFileClass);
+        EXPECT_EQ(AskNewestFile(main->hwnd(), dir.dir()), want);
+        EXPECT_EQ(std::tuple(watcher.Found(), leftOpen, IsWindowEnabled(main->hwnd())),
+                  std::tuple(true, false, TRUE));
+    }
+    EXPECT_EQ(ui.folderInitials, (Items{dir.dir(), dir.path(L"missing"), logs}));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(
+            std::tuple(ui.messages[i].text, ui.messages[i].caption, ui.messages[i].flags),
+            std::tuple(i ? kExeRefused : kFolderMissing, kErrorTitle, UINT(MB_OK | MB_ICONERROR)));
+    }
 }
 
 }  // namespace
