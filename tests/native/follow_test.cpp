@@ -59,12 +59,6 @@ std::wstring Cp(std::string_view bytes) {  // code-page bytes as the display sho
     return Displayed(bytes, CodePageText);
 }
 
-std::string Utf16(std::u16string_view text, bool littleEndian) {  // on a little-endian machine
-    std::string out(reinterpret_cast<const char*>(text.data()), text.size() * 2);
-    for (size_t i = 0; !littleEndian && i < out.size(); i += 2) std::swap(out[i], out[i + 1]);
-    return out;
-}
-
 // A log with every kind of line end in each encoding, and its text; the code page lacks the
 // emoji but has ソ, whose trail byte is a backslash. Then the decoder's harder cases.
 std::vector<std::tuple<std::string, std::wstring, Enc>> EveryEncoding() {
@@ -94,8 +88,12 @@ TEST(Insertion, LineIsWrittenInTheLogsEncodingOrNotAtAll) {
     const std::wstring smile = L"\xD83D\xDE00";
     const std::tuple<std::wstring, Enc, std::string, std::wstring> rows[] = {
         {L"éロ" + smile, Enc::Utf8, "\xC3\xA9\xE3\x83\xAD\xF0\x9F\x98\x80\r\n", L""},
-        {L"ロ" + smile, Enc::Utf16Le, Utf16(u"ロ\U0001F600\r\n", true), L""},
-        {L"ロ" + smile, Enc::Utf16Be, Utf16(u"ロ\U0001F600\r\n", false), L""},
+        // Each length of UTF-8 at both of its bounds; pairs at both ends of their range.
+        {L"\x7F\x80\u07FF\u0800\uFFFF\xD800\xDC00\xDBFF\xDFFF", Enc::Utf8,
+         "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\r\n", L""},
+        {L"ロ\xD800\xDC00" + smile, Enc::Utf16Le, Utf16(u"ロ\U00010000\U0001F600\r\n", true), L""},
+        {L"ロ" + smile + L"\xDBFF\xDFFF", Enc::Utf16Be, Utf16(u"ロ\U0001F600\U0010FFFF\r\n", false),
+         L""},
         {L"ログ", Enc::Auto, "\x83\x8D\x83\x4F\r\n", L""},  // a log still empty or ASCII
         {L"caf\u00E9 ok \u00E8", Enc::CodePage, "", L"\u00E9"},
         {L"a\xD800z", Enc::Utf8, "", L"\xD800"},
@@ -242,9 +240,12 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
         {0, "append L =\xAD\r\n", L"\u30ED\r", false, Enc::Utf8},
         // The last part begins right at a line start, which is shown...
         {19, "append L " + abc, L"abcdefghij\rklmno\r"},
-        // ...or at the LF of a CR LF, which is no empty line; a restart reads the last part.
+        // ...or at the LF of a CR LF, which is no empty line; a restart reads the last part, the
+        // limit's and not that of the first pass of a start.
         {20, "append L " + abc, L"abcdefghij\rklmno\r"},
-        {0, "truncate L 0 + append L =0123456789\r\nabcdefghijklmnopqrst\r\nuvw\r", L"uvw\r", true},
+        {0, "!start 7", L"klmno\r"},
+        {0, "truncate L 0 + append L =0123456789\r\nabcdefghij\r\nuvw\r", L"abcdefghij\ruvw\r",
+         true},
         // A sparse file of 5 GiB, its hole one long line of NUL bytes: its end is shown.
         {all, "truncate L 5368709120 + append L =\r\nlast but one\r\nlast\r\n",
          L"last but one\rlast\r"},
@@ -259,8 +260,9 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
             std::filesystem::remove(std::filesystem::path(log_));
             follower.emplace(*files_, kCp, step.tail).Start(log_);
         }
-        if (step.ops == "!start") {
-            follower->Start(log_);
+        if (step.ops.starts_with("!start")) {
+            follower->Start(log_,
+                            step.ops.size() > 7 ? std::stoull(step.ops.substr(7)) : UINT64_MAX);
         } else {
             ASSERT_TRUE(Apply(step.ops));
         }
@@ -273,9 +275,10 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
 
 // The display is a window onto the file: it shows the end of a log first, takes older text in
 // as the user scrolls up and newer text as the user scrolls down, and lets lines go at either
-// end. In every encoding, whatever the first part and the blocks, the blocks read backwards
-// and the first pass join into the file's text, and so do blocks read forwards from its start;
-// every line start they give is a place to read the rest of the file from.
+// end. In every encoding, found or chosen, whatever the first part and the blocks, the blocks
+// read backwards and the first pass join into the file's text, and so do blocks read forwards
+// from its start; every line start they give is a place to read the rest of the file from; the
+// encoding the older text tells is kept for what is read next.
 TEST_F(Follow, StretchesReadAgainJoinTheFileExactly) {
     for (const auto& [bytes, shown, found] : EveryEncoding()) {
         SCOPED_TRACE(testing::PrintToString(bytes));
@@ -283,9 +286,10 @@ TEST_F(Follow, StretchesReadAgainJoinTheFileExactly) {
         for (uint64_t tail = 2; tail < bytes.size(); tail += 7) {
             for (size_t block : {9, 16, 64}) {
                 SCOPED_TRACE("tail " + std::to_string(tail) + " block " + std::to_string(block));
-                Follower follower(*files_, kCp);
-                follower.Start(log_, tail);
-                const PassResult first = follower.Step();
+                Follower follower(*files_, kCp), again(*files_, kCp);
+                follower.Start(log_, tail, block == 16 ? found : Enc::Auto);
+                again.Start(log_, tail);
+                const PassResult first = (again.Step(), follower.Step());
                 std::wstring all = first.text;
                 std::vector<uint64_t> backwards = first.lineStarts;
                 for (uint64_t top = first.readFrom; top > follower.TextStart();) {
@@ -298,13 +302,15 @@ TEST_F(Follow, StretchesReadAgainJoinTheFileExactly) {
                 EXPECT_EQ(all, shown);
                 std::wstring forwards;
                 std::vector<uint64_t> starts;
-                for (uint64_t from = follower.TextStart(); from < follower.Position();) {
-                    const TextPiece piece = follower.ReadAfter(from, block);
+                for (uint64_t from = again.TextStart(); from < again.Position();) {
+                    const TextPiece piece = again.ReadAfter(from, block);
                     ASSERT_GT(piece.to, from);
                     forwards += piece.text, from = piece.to;
                     starts.insert(starts.end(), piece.lineStarts.begin(), piece.lineStarts.end());
                 }
                 EXPECT_EQ(forwards, shown);
+                EXPECT_EQ(std::pair(follower.Encoding(), again.Encoding()),
+                          std::pair(found, found));
                 EXPECT_EQ(starts, backwards);
                 ASSERT_EQ(starts.size(), size_t(std::count(shown.begin(), shown.end(), L'\r')));
                 for (size_t k = 0, cr = 0; k < starts.size(); ++k) {

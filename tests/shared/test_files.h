@@ -121,6 +121,13 @@ bool WriteHostile(uint64_t seed, double seconds, Put put) {
     return put(pending);
 }
 
+// UTF-16 text as bytes in either order (on a little-endian machine).
+inline std::string Utf16(std::u16string_view text, bool littleEndian) {
+    std::string out(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    for (size_t i = 0; !littleEndian && i < out.size(); i += 2) std::swap(out[i], out[i + 1]);
+    return out;
+}
+
 inline std::wstring Hex(std::string_view bytes) {  // bytes as the log writer takes them
     std::wstring out;
     for (unsigned char c : bytes) out += {L"0123456789abcdef"[c >> 4], L"0123456789abcdef"[c & 15]};
