@@ -113,6 +113,7 @@ TEST(Layout, ControlsFollowTheClientAreaAndASecondWindowStaysOnItsMonitor) {
     const std::pair<PixelRect, PixelRect> cascades[] = {
         {{100, 100, 600, 400}, {123, 123, 623, 423}},
         {{900, 700, 1280, 1000}, {877, 677, 1257, 977}},  // at the corner: up and left
+        {{0, 0, 1257, 977}, {23, 23, 1280, 1000}},        // just fits: down and right
         {{-50, 990, 450, 1290}, {0, 700, 500, 1000}},     // partly off the monitor
         {{0, 0, 1400, 1100}, {0, 0, 1400, 1100}}};        // larger than the monitor
     for (auto [from, to] : cascades) EXPECT_TRUE(CascadeFrom(from, 23, {0, 0, 1280, 1000}) == to);
