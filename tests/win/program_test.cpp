@@ -127,10 +127,15 @@ TEST_F(Program, DropOpensOnTheMainWindowAddsToTheBookmarksAndRefusesAFolder) {
     EXPECT_EQ(ui.messages[2].text, kExeRefused);
 }
 
-// "追加起動": another instance one caption height lower and to the right.
+// "追加起動": another instance one caption height lower and to the right, but to the left
+// where it would leave the work area of the monitor, whose right edge the first window touches.
 TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
     ASSERT_TRUE(Start(L""));
-    SetWindowPos(main_, nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    MONITORINFO monitor{sizeof monitor, {}, {}, 0};
+    GetMonitorInfoW(MonitorFromWindow(main_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT first = WindowRect(main_), work = monitor.rcWork;
+    SetWindowPos(main_, nullptr, work.right - (first.right - first.left), work.top + 80, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
     PostMessageW(main_, WM_COMMAND, IDM_BOOT, 0);
     HWND other = nullptr;  // the new window is brought to the top
     DWORD otherPid = 0;
@@ -143,8 +148,7 @@ TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
         15000));
     const RECT mine = WindowRect(main_), its = WindowRect(other);
     const int step = GetSystemMetrics(SM_CYCAPTION);
-    EXPECT_EQ(its.left, mine.left + step);
-    EXPECT_EQ(its.top, mine.top + step);
+    EXPECT_EQ(std::pair(its.left, its.top), std::pair(mine.left - step, mine.top + step));
     UniqueKernel second(OpenProcess(SYNCHRONIZE, FALSE, otherPid));
     PostMessageW(other, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(second.get(), 15000), WAIT_OBJECT_0);
