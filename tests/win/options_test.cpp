@@ -86,14 +86,22 @@ Value Shown(HWND d, int i) {
     return i < 14 ? Value(text) : Value(DWORD(_wtoi(text.c_str())));
 }
 
-Stored Snapshot() {  // every value in the program's key
+// Every value in the program's key as another program reads it: a DWORD, or a text of the
+// REG_SZ type that ends in its one NUL; anything else stands out.
+Stored Snapshot() {
     Stored out;
     HKEY key = nullptr;
     RegOpenKeyExW(HKEY_CURRENT_USER, kConfigKey, 0, KEY_READ, &key);
-    wchar_t name[256];
-    for (DWORD i = 0, n = 256, type = 0;
-         key && !RegEnumValueW(key, i, name, &n, nullptr, &type, nullptr, nullptr); ++i, n = 256)
-        out[name] = type == REG_DWORD ? Value(*ReadDword(name)) : Value(*ReadString(name));
+    wchar_t name[256], data[4096];
+    for (DWORD i = 0, n = 256, type = 0, size = sizeof data;
+         key && !RegEnumValueW(key, i, name, &n, nullptr, &type, LPBYTE(data), &size);
+         ++i, n = 256, size = sizeof data) {
+        const std::wstring text(data, size / 2);
+        const bool sz = type == REG_SZ && size && text.find(L'\0') == text.size() - 1;
+        out[name] = type == REG_DWORD && size == 4 ? Value(DWORD(data[1]) << 16 | data[0])
+                    : sz                           ? Value(text.substr(0, text.size() - 1))
+                                                   : Value(L"?" + text);
+    }
     if (key) RegCloseKey(key);
     return out;
 }
@@ -162,6 +170,11 @@ TEST_F(Options, EveryControlIsStoredAndShownAgain) {
     TempDir dir;
     const std::wstring log = dir.path(L"a.log");
     WriteFileBytes(log, "line\r\n");
+    // Values of another type than the program's, as another program may leave them, are not
+    // read (a text of two characters has a DWORD's size).
+    const Stored mistyped{{L"Read Interval", L"5"}, {L"Font Name", 7u}};
+    WriteString(L"Read Interval", L"5");
+    WriteDword(L"Font Name", 7);
     for (int r = 0; r < 4; ++r) {
         SCOPED_TRACE(r);
         auto main = StartMain();  // topmost in rounds 1 and 2, with bookmarks in 1 and 3
@@ -189,7 +202,7 @@ TEST_F(Options, EveryControlIsStoredAndShownAgain) {
             UserClick(d, IDC_OPT_APPLY);
             ASSERT_TRUE(IsWindow(d));
             EXPECT_EQ(std::tuple(GetFocus(), ui.messages.size(), Snapshot()),
-                      std::tuple(box, size_t(r + 1), r ? before : Stored{}));
+                      std::tuple(box, size_t(r + 1), r ? before : mistyped));
             SendMessageW(box, EM_SETSEL, 0, -1);  // typed over: the box takes digits only
             for (wchar_t c : L"x" + std::to_wstring(r + 100)) SendMessageW(box, WM_CHAR, c, 0);
             UserClick(d, IDC_OPT_APPLY);
