@@ -154,7 +154,7 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
     EXPECT_LT(DisplayLength(*main), 100'000u) << "only the end is taken in at first";
     EXPECT_TRUE(InView(*main));
     // Neither text from before a restart (the file rewritten longer in place, read again below
-    // what is shown) nor from before クリア comes in by scrolling up.
+    // what is shown) nor from before クリア comes in by scrolling up, nor by Ctrl+Home.
     auto olds = [&] {
         const std::wstring shown = DisplayText(*main);
         size_t n = 0;
@@ -175,6 +175,8 @@ TEST_F(FollowView, OpenShowsTheEndAtOnceAndScrollingUpTakesInOlderText) {
         const size_t old = olds();
         Send(*main, WM_VSCROLL, SB_TOP);
         Pump(300);
+        SetForegroundWindow(main->hwnd());
+        if (clear) PressKey(VK_HOME, VK_CONTROL);
         EXPECT_TRUE(clear ? DisplayText(*main) == shown : olds() <= old)
             << "text from before a restart or クリア came in";
         WriteFileBytes(log, text);
@@ -267,15 +269,37 @@ TEST_F(FollowView, AwayFromTheEndTheDisplayStaysAndCtrlEndShowsTheEndExactly) {
     EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), all, 16 * 1000));
     EXPECT_TRUE(InView(*main));
     EXPECT_EQ(Note(*main), L"");
+    // クリア away from the end: the display follows the end again, and nothing read before
+    // comes back when scrolled to the top.
+    PressKey(VK_HOME, VK_CONTROL);
+    Click(main->hwnd(), IDC_COMMAND3);
+    WriteFileBytes(log, "after\r\n", true);
+    ASSERT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"after\r"); }));
+    Send(*main, WM_VSCROLL, SB_TOP);
+    Pump(300);
+    EXPECT_EQ(std::pair(DisplayText(*main), Note(*main)),
+              std::pair(std::wstring(L"after\r"), std::wstring()));
 }
 
-// A burst of 100 MiB is not pushed through the display: its end is shown at once, and a notice
-// string in its middle still acts, once.
+// Past the bound, lines leave the top whole, a few at a time or by the display set anew on the
+// end. A burst larger than the display, read through or of 100 MiB, is not pushed through it:
+// its end is shown at once, and a notice string in the middle of the larger still acts, once.
 TEST_F(FollowView, ABurstOf100MiBShowsItsEndAndItsNoticesAct) {
     WriteDword(L"Notice", 1);
     WriteDword(L"Play Wave", 1);
     WriteString(L"Notice String1", L"NEEDLE");
     auto main = Following("start\r\n");
+    std::string all = "start\r\n";
+    for (int i = 0; i < 12; ++i) {  // 48 lines a pass, then 1 MiB at once
+        const std::string more = Lines("grow", i < 11 ? 48'000 : 1 << 20, i * 48);
+        WriteFileBytes(log, more, true);
+        all += more;
+        const std::wstring expected = ExpectedDisplay(all);
+        ASSERT_TRUE(PumpUntil(
+            [&] { return DisplayTail(*main, 2004) == expected.substr(expected.size() - 2004); }));
+        EXPECT_TRUE(IsLatestWholeLines(DisplayText(*main), expected, 16 * 1000)) << i;
+        EXPECT_LE(DisplayLength(*main), LogView::kBound);
+    }
     const std::string half = Lines("bur", 50 << 20);
     WriteFileBytes(log, half + "NEEDLE\r\n" + half, true);
     const std::wstring end = ExpectedDisplay(half.substr(half.size() - 100 * 1002));
@@ -335,20 +359,21 @@ TEST_F(FollowControls, StopResumeOpenAndCloseWithAPassUnderWay) {
     EXPECT_FALSE(main->exists());
 }
 
-// Held by another program that shares nothing: Label1 says so, no box; what it wrote comes after.
+// Held by another program that shares nothing in the middle of a pass: Label1 says so, no box;
+// the rest, and what that program wrote meanwhile, come after.
 TEST_F(FollowView, UnreadableFileIsReportedInLabel1) {
-    auto main = Following("before\r\n");
+    auto main = StartFollowing();
+    const std::wstring all = StartLongPass(*main, 250'000);
     {
-        Click(main->hwnd(), IDC_COMMAND1);  // so that no pass has the file open as it is taken
         UniqueFile held(
             CreateFileW(log.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, 0));
         ASSERT_TRUE(held);
-        Click(main->hwnd(), IDC_COMMAND2);
         EXPECT_TRUE(PumpUntil([&] { return Label1(*main) == kUnreadable; }));
+        EXPECT_TRUE(all.starts_with(DisplayText(*main)) && DisplayLength(*main) < all.size());
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(held.get(), "held\r\n", 6, &written, nullptr));
     }
-    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"before\rheld\r"; }));
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == all + L"held\r"; }));
     EXPECT_EQ(Label1(*main), L"");
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -374,8 +399,9 @@ TEST_F(FollowView, FindGoesOverTheWholeFileAndCopyTakesTheDisplay) {
     HWND dialog = nullptr;
     ASSERT_TRUE(PumpUntil(
         [&] { return (dialog = FindShownWindow(GetCurrentProcessId(), L"#32770")) != nullptr; }));
-    auto find = [&](const wchar_t* what, bool down) {
-        SetDlgItemTextW(dialog, 0x480, what);  // the text box; case is not matched
+    auto find = [&](const wchar_t* what, bool down, bool matchCase = false) {
+        SetDlgItemTextW(dialog, 0x480, what);      // the text box
+        CheckDlgButton(dialog, 0x411, matchCase);  // 大文字と小文字を区別する
         CheckRadioButton(dialog, 0x420, 0x421, down ? 0x421 : 0x420);
         SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         EXPECT_TRUE(PumpUntil([&] { return !Label1(*main).starts_with(L"検索"); }, 30000));
@@ -399,7 +425,7 @@ TEST_F(FollowView, FindGoesOverTheWholeFileAndCopyTakesTheDisplay) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, L"「LINE 0000」が見つかりません。");
     EXPECT_EQ(Selection(*main).cpMin, 0);
-    EXPECT_EQ(find(L"二行目", true), L"二行目") << "down to the last line";
+    EXPECT_EQ(find(L"二行目", true, true), L"二行目") << "down to the last line";
 
     // Ctrl+End follows the end again; Ctrl+A Ctrl+C copy what the display holds.
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -435,38 +461,45 @@ TEST_F(FollowView, FindGoesOverTheWholeFileAndCopyTakesTheDisplay) {
     PressKey('F', VK_CONTROL);
     ASSERT_TRUE(PumpUntil(
         [&] { return (dialog = FindShownWindow(GetCurrentProcessId(), L"#32770")) != nullptr; }));
+    EXPECT_EQ(std::pair(IsDlgButtonChecked(dialog, 0x421), IsDlgButtonChecked(dialog, 0x411)),
+              std::pair(1u, 1u))
+        << "the dialog opens again with the switches of the last search";
     EXPECT_EQ(find(L"上検索", false), L"上検索");
     SetForegroundWindow(main->hwnd());
     SetFocus(main->Control(IDC_RICHTEXT));
     PressKey(VK_HOME, VK_CONTROL);
     EXPECT_EQ(find(L"下検索", true), L"下検索");
     EXPECT_EQ(find(L"LAST", true), L"last");
+    EXPECT_EQ(find(L"LINE", false, true), L"last") << "found with its case: nowhere";
     EXPECT_EQ(find(L"irst", false), L"irst") << "up to the first line";
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.size(), 2u);
 }
 
-// "時刻挿入" and "文章挿入" append in the log's encoding; a character it lacks writes nothing.
+// "時刻挿入" and "文章挿入" append in the log's encoding, UTF-8 of every length and UTF-16 pairs
+// in either order, with a mark or without, read back and shown; a character it lacks writes
+// nothing.
 TEST_F(FollowControls, InsertionsAppendInTheLogsEncodingOrNothing) {
     const std::string sjisStart = "start \x8a\x4a\x8e\x6e\r\n";  // 開始
+    const std::u16string start = u"start 開始\r\n", typed = u"a語\U0001F600";
     struct Row {
         std::string start;  // the log before the insertion
         int button;
         std::wstring typed;
         std::string appended;  // empty: nothing written
-        std::wstring added;    // to the display
         const wchar_t* refusal;
     } rows[] = {
         {sjisStart, IDC_COMMAND5, L"### 作業開始 ###",
-         "### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n", L"### 作業開始 ###\r", nullptr},
-        {"start \xe9\x96\x8b\xe5\xa7\x8b\r\n", IDC_COMMAND5, L"日本語テスト",  // UTF-8
-         "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x83\x86\xe3\x82\xb9\xe3\x83\x88\r\n",
-         L"日本語テスト\r", nullptr},
-        {std::string("\xff\xfe\x8b\x95\xcb\x59\r\0\n\0", 10), IDC_COMMAND5, L"日本語テスト",
-         std::string("\xe5\x65\x2c\x67\x9e\x8a\xc6\x30\xb9\x30\xc8\x30\r\0\n\0", 16),
-         L"日本語テスト\r", nullptr},  // UTF-16 LE
-        {sjisStart, IDC_COMMAND4, L"", "#2006-05-17 14:03:22#\r\n", L"#2006-05-17 14:03:22#\r",
+         "### \x8d\xec\x8b\xc6\x8a\x4a\x8e\x6e ###\r\n", nullptr},
+        {"\xef\xbb\xbfstart \xe9\x96\x8b\xe5\xa7\x8b\r\n", IDC_COMMAND5, L"aé語\U0001F600",
+         "a\xc3\xa9\xe8\xaa\x9e\xf0\x9f\x98\x80\r\n", nullptr},
+        {"start \xe9\x96\x8b\xe5\xa7\x8b\r\n", IDC_COMMAND4, L"", "#2006-05-17 14:03:22#\r\n",
          nullptr},
-        {sjisStart, IDC_COMMAND5, L"ok \U0001F600", "", L"",
+        {Utf16(start, true), IDC_COMMAND5, L"a語\U0001F600", Utf16(typed + u"\r\n", true), nullptr},
+        {"\xfe\xff" + Utf16(start, false), IDC_COMMAND5, L"a語\U0001F600",
+         Utf16(typed + u"\r\n", false), nullptr},
+        {"\xff\xfe" + Utf16(start, true), IDC_COMMAND4, L"",
+         Utf16(u"#2006-05-17 14:03:22#\r\n", true), nullptr},
+        {sjisStart, IDC_COMMAND5, L"ok \U0001F600", "",
          L"「\U0001F600」(U+1F600) はこのファイルの文字コード Shift_JIS では書き込めません。\n"
          L"何も書き込みませんでした。"},
     };
@@ -484,19 +517,23 @@ TEST_F(FollowControls, InsertionsAppendInTheLogsEncodingOrNothing) {
         EXPECT_EQ(Hex(ReadFileBytes(log)), Hex(row.start + row.appended));
         ASSERT_EQ(ui.messages.size(), row.refusal ? 1u : 0u);
         EXPECT_EQ(row.refusal ? ui.messages[0].text : L"", row.refusal ? row.refusal : L"");
-        EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == shown + row.added; }));
+        const std::wstring added =
+            row.button == IDC_COMMAND4 ? L"#2006-05-17 14:03:22#" : row.typed;
+        EXPECT_TRUE(PumpUntil(
+            [&] { return DisplayText(*main) == shown + (row.refusal ? L"" : added + L"\r"); }));
     }
     SetClock({});
 }
 
-// The encoding menu reads the file again in the encoding chosen; a new open finds it anew.
+// The encoding menu reads the file again in the encoding chosen, its mark never shown; a new
+// open finds it anew.
 TEST_F(FollowControls, EncodingChosenFromTheMenuReadsTheFileAgain) {
-    const std::string utf8 = "\xe6\x97\xa5\xe6\x9c\xac\r\n";  // 日本
+    const std::string utf8 = "\xef\xbb\xbf\xe6\x97\xa5\xe6\x9c\xac\r\n";  // 日本, marked
     auto main = Following(utf8);
     const std::pair<int, std::wstring> rows[] = {
         {EncodingItem(TextEncoding::CodePage), ExpectedDisplay(utf8)},  // read as Shift_JIS
-        {EncodingItem(TextEncoding::Utf16Le), L"\x97e6\xe6a5\xac9c\x0a0d"},
         {EncodingItem(TextEncoding::Utf8), L"日本\r"},
+        {EncodingItem(TextEncoding::Utf16Le), L"\xbbef\xe6bf\xa597\x9ce6\x0dac"},
         {EncodingItem(TextEncoding::Auto), L"日本\r"},  // by a new open
     };
     for (const auto& [item, shown] : rows) {
@@ -550,6 +587,12 @@ TEST_F(FollowControls, NoticesRaiseTheWindowAndSoundOncePerStringPerPass) {
         EXPECT_EQ(ui.sounds.size(), 3 * sounds);
     }
     DestroyWindow(cover);
+    // A line left unfinished does not join the first line of the file opened next.
+    ui.sounds.clear();
+    auto main = Following("ok\r\nERR");
+    main->OpenFile((WriteFileBytes(log, "OR, another file\r\n"), log));
+    EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main) == L"OR, another file\r"; }));
+    EXPECT_TRUE(ui.sounds.empty());
 }
 
 }  // namespace
