@@ -54,6 +54,9 @@ struct TextPiece {
     uint64_t to = 0;    // where it ends
     // Where a line begins after each line end in `text`, one for each "\r", in order.
     std::vector<uint64_t> lineStarts;
+    // Where the first line of `text` begins: `from`, unless lines were left out (a filter).
+    uint64_t first = UINT64_MAX;
+    uint64_t First() const { return first == UINT64_MAX ? from : first; }
 };
 
 class Follower {

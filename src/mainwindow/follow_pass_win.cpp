@@ -75,7 +75,7 @@ void FollowPass::Open(const std::wstring& path, TextEncoding encoding) {
     ReadNewText();
 }
 
-TextPiece FollowPass::Before(uint64_t end, size_t maxChars) {
+TextPiece FollowPass::Before(uint64_t end, size_t maxChars, uint64_t) {
     // Every byte gives at most one character, so this many bytes never give more.
     return follower_.ReadBefore(end, maxChars);
 }
@@ -84,8 +84,10 @@ TextPiece FollowPass::After(uint64_t from, size_t maxChars) {
     return follower_.ReadAfter(from, maxChars);
 }
 
-TextPiece FollowPass::Tail(size_t maxChars) {
-    return follower_.ReadTail(maxChars);
+TextPiece FollowPass::Tail(size_t maxChars, uint64_t floor) {
+    const uint64_t end = follower_.Position();
+    return follower_.ReadTail(
+        static_cast<size_t>(std::min<uint64_t>(maxChars, end - std::min(end, floor))));
 }
 
 void FollowPass::EnableTimer(bool enable) {

@@ -66,9 +66,9 @@ class FollowPass final : public FileText {
     UINT Interval() const { return interval_; }
 
     // The display reads the file again through the follower.
-    TextPiece Before(uint64_t end, size_t maxChars) override;
+    TextPiece Before(uint64_t end, size_t maxChars, uint64_t floor) override;
     TextPiece After(uint64_t from, size_t maxChars) override;
-    TextPiece Tail(size_t maxChars) override;
+    TextPiece Tail(size_t maxChars, uint64_t floor) override;
     uint64_t End() const override { return follower_.Position(); }
     uint64_t Start() const override { return follower_.TextStart(); }
     // Raw bytes of the file as it was read, for a search of the whole of it; the encoding

@@ -4,9 +4,10 @@
 
 namespace zr {
 
-MainLayout ComputeMainLayout(int w, int h) {
+MainLayout ComputeMainLayout(int w, int h, int barHeight) {
     MainLayout out{};
-    out.display = {kDisplayLeft, kDisplayTop, std::max(0, w - 1500), std::max(0, h - 650)};
+    out.display = {kDisplayLeft, kDisplayTop + barHeight, std::max(0, w - 1500),
+                   std::max(0, h - 650 - barHeight)};
     out.buttonsLeft = w - 1100;  // may go negative in a very narrow window
     out.insertBoxWidth = std::max(0, out.display.width - 920);
     return out;

@@ -20,7 +20,8 @@ struct MainLayout {
     int insertBoxWidth;
 };
 
-MainLayout ComputeMainLayout(int clientWidthTwips, int clientHeightTwips);
+// `barHeight`: the filter bar shown above the display takes that much of its height.
+MainLayout ComputeMainLayout(int clientWidthTwips, int clientHeightTwips, int barHeight = 0);
 
 // A window's outer rectangle, or a monitor's work area, in screen pixels.
 struct PixelRect {

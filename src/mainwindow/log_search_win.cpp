@@ -35,7 +35,7 @@ struct LogSearch::Job {
     uint64_t regionBegin = 0;  // upwards: the region scanned now
     uint64_t regionEnd = 0;
     std::optional<LineScanner> scanner;
-    std::optional<ByteRange> last;  // upwards: the last match of the region so far
+    std::vector<ByteRange> region;  // upwards: the matches of the region so far
     std::vector<ByteRange> matches;
 };
 
@@ -199,7 +199,7 @@ bool LogSearch::StepUp() {
             begin = floor;
         }
         job.regionBegin = job.pos = begin;
-        job.last.reset();
+        job.region.clear();
         job.scanner.emplace(job.matcher, pass_.Encoding(), kSystemCodePage, begin);
     }
     std::string buf(static_cast<size_t>(std::min<uint64_t>(kStepBytes, job.regionEnd - job.pos)),
@@ -209,12 +209,15 @@ bool LogSearch::StepUp() {
     job.pos += got;
     const bool regionDone = job.pos >= job.regionEnd || got == 0;
     if (regionDone) job.scanner->Finish(job.matches);
-    if (!job.matches.empty()) job.last = job.matches.back();
+    job.region.insert(job.region.end(), job.matches.begin(), job.matches.end());
     job.matches.clear();
     if (!regionDone) return true;
-    if (job.last && ShowInLine(job.matcher, false, job.last->begin, 0, SIZE_MAX)) {
-        Finish(true);
-        return false;
+    // The last match of the region that a filter shows (all of them without a filter).
+    for (auto m = job.region.rbegin(); m != job.region.rend(); ++m) {
+        if (ShowInLine(job.matcher, false, m->begin, 0, SIZE_MAX)) {
+            Finish(true);
+            return false;
+        }
     }
     if (got == 0 && job.pos < job.regionEnd) {
         // The file is no longer the one that was read.
@@ -230,6 +233,8 @@ bool LogSearch::ShowInLine(const Matcher& matcher, bool down, uint64_t line, siz
                            size_t before) {
     std::wstring text = pass_.After(line, kLineChars).text;
     text.resize(std::min(text.size(), text.find(L'\r')));
+    // With a filter on, only the lines it shows.
+    if (view_.Filter() && !view_.Filter()->Passes(text)) return false;
     std::optional<MatchRange> found;
     for (const MatchRange& r : matcher.Ranges(text)) {
         if (down && r.begin >= from) {

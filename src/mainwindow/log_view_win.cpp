@@ -47,8 +47,10 @@ namespace {
 using namespace rich_text;
 
 // Posted to the control itself when the user has scrolled to its top or bottom, so that text
-// comes in after the scroll, not in the middle of it; wParam 1 asks for newer text.
+// comes in after the scroll, not in the middle of it; wParam 1 asks for newer text, kFill for
+// older text until the view is full (a filter finds lines a scan at a time).
 constexpr UINT WM_APP_TAKE_TEXT = WM_APP + 40;
+constexpr WPARAM kFill = 2;
 constexpr UINT_PTR kSubclassId = 1;
 // Older text taken in per request. Every line put in above the others costs time in
 // proportion to the lines below it, so a request takes in about this many line moves (a
@@ -140,7 +142,14 @@ LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR i
     switch (msg) {
         case WM_APP_TAKE_TEXT:
             moveAsked_ = false;
-            if (wp ? TakeNewer() : TakeOlder()) AfterScroll();
+            scanUp_ = wp != 1;
+            if (wp == kFill) {
+                if (TakeOlder() && !CanScroll()) AskToFill();
+                ScrollToEnd();
+            } else if (wp ? TakeNewer() : TakeOlder()) {
+                AfterScroll();
+            }
+            ShowScanStatus();
             UpdateNote();
             return 0;
         case WM_KEYDOWN:
@@ -170,7 +179,8 @@ LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR i
 }
 
 void LogView::AfterScroll() {
-    if (!source_ || moveAsked_) return;
+    // 読込中止 stops a filter's scans; plain text still comes in as the user scrolls.
+    if (!source_ || moveAsked_ || (paused_ && source_->Partial())) return;
     WPARAM newer = 0;
     if (FirstVisibleLine() != 0 || lines_.TopStale() || lines_.Top() <= floor_) {
         if (followsEnd_ || !LastLineVisible()) return;
@@ -197,16 +207,23 @@ size_t LogView::LastVisibleChar() const {
 }
 
 void LogView::ScrollCharToTop(size_t at) {
-    // Lines scroll by the height of the default font, which Apply makes the display's own.
-    const LRESULT line = SendMessageW(control_, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(at));
-    SendMessageW(control_, EM_LINESCROLL, 0, line - FirstVisibleLine());
+    // By pixels: scrolling by lines stops short of lines whose format changed (highlights)
+    // until they are drawn, under Wine.
+    POINTL where{};
+    SendMessageW(control_, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&where),
+                 static_cast<LPARAM>(at));
+    POINT scroll{};
+    SendMessageW(control_, EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    scroll.y += where.y;
+    SendMessageW(control_, EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
 }
 
 bool LogView::CanScroll() const {
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_RANGE | SIF_PAGE;
-    if (!GetScrollInfo(control_, SB_VERT, &si)) return true;
+    // No scroll bar yet: nothing to scroll.
+    if (!GetScrollInfo(control_, SB_VERT, &si)) return false;
     return si.nPage > 0 && si.nMax - si.nMin + 1 > static_cast<int>(si.nPage);
 }
 
@@ -242,6 +259,7 @@ void LogView::Apply(const DisplayState& state, bool recolourAll) {
     colour.crTextColor = ForeColour(state);
     if (recolourAll) {
         SendMessageW(control_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&colour));
+        Colour(0, Text());
         const size_t length = Length();
         Select(control_, length, length);
     }
@@ -281,20 +299,26 @@ std::wstring LogView::Text() const {
 
 void LogView::Insert(size_t at, std::wstring_view text) {
     InsertText(control_, at, text, ForeColour(state_));
+    // Text takes the colour of text added, then the rules' colours line by line.
+    Colour(at, text);
 }
 
 void LogView::Begin(FileText* source) {
-    source_ = source;
+    whole_ = source_ = source;
+    filter_ = nullptr;
     placed_ = false;
     followsEnd_ = true;
     newText_ = false;
     showEnd_ = false;
-    taken_.clear();
-    takenStarts_.clear();
+    ClearQueue();
     floor_ = source ? source->Start() : 0;
     lines_.Reset(0);
     if (control_ && Length() > 0) Replace();
     UpdateNote();
+}
+
+void LogView::ClearQueue() {
+    taken_ = TextPiece{};
 }
 
 void LogView::Take(const PassResult& read) {
@@ -304,10 +328,10 @@ void LogView::Take(const PassResult& read) {
         // The first text of a file, or the end of a burst: the window begins where it does.
         placed_ = true;
         showEnd_ = false;
-        taken_.clear();
-        takenStarts_.clear();
+        ClearQueue();
         if (Length() > 0) Replace();
         lines_.Reset(read.readFrom);
+        stream_.Reset(read.readFrom);
     } else if (read.restarted) {
         // What was shown stays, ended on a line of its own; the file as it is now follows.
         if (followsEnd_ && !showEnd_) ShowTaken(SIZE_MAX);
@@ -319,65 +343,90 @@ void LogView::Take(const PassResult& read) {
         }
         lines_.AddAfterRestart(ending, read.readFrom);
         if (followsEnd_) ScrollToEnd();
-        taken_.clear();
-        takenStarts_.clear();
+        ClearQueue();
+        stream_.Reset(read.readFrom);
         text.remove_prefix(read.staleChars);
-    } else if (lines_.Lines() == 0 && taken_.empty()) {
+    } else if (read.jumped) {
+        stream_.Reset(read.readFrom);
+    } else if (lines_.Lines() == 0 && taken_.text.empty()) {
         // An empty window stands where the text begins (after a byte-order mark written late).
         lines_.Reset(read.readFrom);
     }
+    // With a filter, only the whole lines that pass go on.
+    TextPiece kept;
+    if (filter_) kept = stream_.Feed(*filter_, text, read.readFrom, read.lineStarts);
     if (!followsEnd_) {
-        newText_ = newText_ || !text.empty() || read.jumped;
+        newText_ = newText_ || (filter_ ? !kept.text.empty() : !text.empty() || read.jumped);
         UpdateNote();
         return;
     }
     if (showEnd_) return;
-    taken_ += text;
-    takenStarts_.insert(takenStarts_.end(), read.lineStarts.begin(), read.lineStarts.end());
+    if (filter_) {
+        if (kept.text.empty() && taken_.text.empty()) {
+            taken_.to = kept.to;
+        } else if (!kept.text.empty()) {
+            if (taken_.text.empty()) taken_.first = kept.First();
+            if (!taken_.lineStarts.empty()) taken_.lineStarts.back() = kept.First();
+            taken_.text += kept.text;
+            taken_.lineStarts.insert(taken_.lineStarts.end(), kept.lineStarts.begin(),
+                                     kept.lineStarts.end());
+            taken_.to = kept.to;
+        }
+    } else {
+        taken_.text += text;
+        taken_.lineStarts.insert(taken_.lineStarts.end(), read.lineStarts.begin(),
+                                 read.lineStarts.end());
+    }
     // More than the display holds: only the end of the file can be shown at all, and it is
     // read again at once rather than pushed through the control.
-    if (taken_.size() > bound_) {
+    if (taken_.text.size() > bound_) {
         showEnd_ = true;
-        taken_.clear();
-        takenStarts_.clear();
+        ClearQueue();
     }
 }
 
 bool LogView::ShowTaken(size_t maxChars) {
     if (!source_ || !control_ || !followsEnd_) return false;
     if (std::exchange(showEnd_, false)) {
-        ShowOnly(source_->Tail(kSetChars));
+        ShowOnly(source_->Tail(kSetChars, floor_));
         ScrollToEnd();
         return false;
     }
-    if (taken_.empty()) {
-        // The bytes were read, yet held no text of their own (the LF of a CR LF).
-        if (source_->End() > lines_.Bottom()) lines_.AddBottom({}, source_->End(), {});
+    // Where the queue ends: where the passes read, or with a filter before the line it holds.
+    const uint64_t end = filter_ ? taken_.to : source_->End();
+    if (taken_.text.empty()) {
+        // The bytes were read, yet held no text to show (the LF of a CR LF, lines left out).
+        if (end > lines_.Bottom()) lines_.AddBottom({}, end, {});
         return false;
     }
-    size_t n = taken_.size();
-    size_t starts = takenStarts_.size();
-    uint64_t to = source_->End();
+    size_t n = taken_.text.size();
+    size_t starts = taken_.lineStarts.size();
+    uint64_t to = end;
     if (n > maxChars) {
         // Whole lines, where the queue holds a line end within the piece.
-        const size_t cr = std::wstring_view(taken_).substr(0, maxChars).rfind(L'\r');
+        const size_t cr = std::wstring_view(taken_.text).substr(0, maxChars).rfind(L'\r');
         if (cr != std::wstring_view::npos) {
             n = cr + 1;
-            starts = static_cast<size_t>(std::count(taken_.begin(), taken_.begin() + n, L'\r'));
-            to = takenStarts_[starts - 1];
+            starts = static_cast<size_t>(
+                std::count(taken_.text.begin(), taken_.text.begin() + n, L'\r'));
+            to = taken_.lineStarts[starts - 1];
         }
     }
-    const std::wstring text = taken_.substr(0, n);
-    const std::vector<uint64_t> lineStarts(takenStarts_.begin(), takenStarts_.begin() + starts);
-    taken_.erase(0, n);
-    takenStarts_.erase(takenStarts_.begin(), takenStarts_.begin() + starts);
+    const std::wstring text = taken_.text.substr(0, n);
+    const std::vector<uint64_t> lineStarts(taken_.lineStarts.begin(),
+                                           taken_.lineStarts.begin() + starts);
+    const uint64_t first = taken_.first;
+    taken_.text.erase(0, n);
+    taken_.lineStarts.erase(taken_.lineStarts.begin(), taken_.lineStarts.begin() + starts);
+    // The rest goes on where this part ends (without a filter it continues the lines shown).
+    taken_.first = filter_ ? to : UINT64_MAX;
     // The display may be set anew on the file's end meanwhile, which empties the queue.
-    AddBottom(text, to, lineStarts);
-    return !taken_.empty();
+    AddBottom(text, to, lineStarts, first);
+    return !taken_.text.empty();
 }
 
 void LogView::AddBottom(std::wstring_view text, uint64_t to,
-                        const std::vector<uint64_t>& lineStarts) {
+                        const std::vector<uint64_t>& lineStarts, uint64_t first) {
     // What the user is looking at while a search is under way, to be put back.
     CHARRANGE selection{};
     size_t firstChar = 0;
@@ -389,13 +438,13 @@ void LogView::AddBottom(std::wstring_view text, uint64_t to,
     {
         Quiet quiet(*this);
         Insert(Length(), text);
-        lines_.AddBottom(text, to, lineStarts);
+        lines_.AddBottom(text, to, lineStarts, first);
         if (lines_.Chars() > bound_) {
             dropped = lines_.CutTop(lines_.Chars() - bound_, kInPlaceDropLines);
             if (dropped == 0) {
                 // Many lines would leave the top, each costing what all below it costs: the
                 // window is set anew on the end instead.
-                ShowOnly(source_->Tail(kSetChars));
+                ShowOnly(source_->Tail(kSetChars, floor_));
                 ScrollToEnd();
                 return;
             }
@@ -418,14 +467,29 @@ void LogView::ShowOnly(const TextPiece& piece) {
     if (Length() > 0) Replace();
     Insert(0, piece.text);
     lines_.Reset(piece.from);
-    lines_.AddBottom(piece.text, piece.to, piece.lineStarts);
+    lines_.AddBottom(piece.text, piece.to, piece.lineStarts, piece.First());
     placed_ = true;
-    taken_.clear();
-    takenStarts_.clear();
+    ClearQueue();
     showEnd_ = false;
     followsEnd_ = source_ && piece.to >= source_->End();
     if (followsEnd_) newText_ = false;
     UpdateNote();
+}
+
+void LogView::Join(TextPiece& above, const TextPiece& below) {
+    if (below.text.empty()) {
+        above.to = std::max(above.to, below.to);
+        return;
+    }
+    if (above.text.empty()) {
+        above.first = below.First();
+    } else if (!above.lineStarts.empty()) {
+        above.lineStarts.back() = below.First();
+    }
+    above.text += below.text;
+    above.lineStarts.insert(above.lineStarts.end(), below.lineStarts.begin(),
+                            below.lineStarts.end());
+    above.to = below.to;
 }
 
 bool LogView::TakeOlder() {
@@ -438,16 +502,22 @@ bool LogView::TakeOlder() {
     const size_t affordable = static_cast<size_t>(kOlderLineMoves / lines) * perLine;
     size_t want = std::clamp(affordable, kOlderMinChars, kBlockChars);
     want = static_cast<size_t>(std::min<uint64_t>(want, lines_.Top() - floor_));
-    const TextPiece piece = source_->Before(lines_.Top(), want);
-    if (piece.text.empty() || piece.from >= lines_.Top()) return false;
+    const TextPiece piece = source_->Before(lines_.Top(), want, floor_);
+    if (piece.from >= lines_.Top()) return false;
+    if (piece.text.empty()) {
+        // A filter let nothing pass in what was scanned: the window's top moves on all the
+        // same, and the next request scans further.
+        lines_.AddTop({}, piece.from, {});
+        return true;
+    }
     if (lines_.Chars() + piece.text.size() <= bound_) {
         Prepend(piece);
         return true;
     }
     // Past the bound: the window is set anew on the older text and what lies below it down
     // to a while below the line being read, which costs what is read again, not what the
-    // display holds.
-    // The view must still be full below the line being read, or the control would scroll it.
+    // display holds. The view must still be full below the line being read, or the control
+    // would scroll it.
     const size_t keep = std::min(lines_.Chars(), LastVisibleChar() + kKeepChars);
     const uint64_t end = keep < lines_.Chars() ? lines_.LineOf(keep).offset : lines_.Bottom();
     SetAnew(piece, end);
@@ -477,12 +547,14 @@ bool LogView::TakeNewer() {
     CHARRANGE selection{};
     SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     const size_t firstChar = FirstVisibleChar();
-    {
+    if (!piece.text.empty()) {
         Quiet quiet(*this);
         Insert(Length(), piece.text);
-        lines_.AddBottom(piece.text, piece.to, piece.lineStarts);
+        lines_.AddBottom(piece.text, piece.to, piece.lineStarts, piece.First());
         SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
         ScrollCharToTop(firstChar);
+    } else {
+        lines_.AddBottom({}, piece.to, {});
     }
     if (piece.to >= source_->End()) {
         followsEnd_ = true;
@@ -498,14 +570,9 @@ void LogView::SetAnew(const TextPiece& above, uint64_t end) {
     const std::optional<TextPlace> selFrom = SelectionPlace(false);
     const std::optional<TextPlace> selTo = SelectionPlace(true);
     TextPiece all = above;
-    if (end > all.to) {
-        const TextPiece rest = source_->After(all.to, static_cast<size_t>(end - all.to));
-        all.text += rest.text;
-        all.lineStarts.insert(all.lineStarts.end(), rest.lineStarts.begin(), rest.lineStarts.end());
-        all.to = rest.to;
-    }
+    if (end > all.to) Join(all, source_->After(all.to, static_cast<size_t>(end - all.to)));
     const bool followed = followsEnd_;
-    const bool queued = !taken_.empty() || showEnd_;
+    const bool queued = !taken_.text.empty() || showEnd_;
     ShowOnly(all);
     const auto back = [&](const std::optional<TextPlace>& place, size_t fallback) {
         const size_t at = place ? lines_.CharOfLine(place->line) : lines_.Chars();
@@ -539,17 +606,12 @@ void LogView::Prepend(const TextPiece& piece) {
             const uint64_t bottom = lines_.Bottom();
             TextPiece all = piece;
             if (bottom > piece.to) {
-                const TextPiece rest =
-                    source_->After(piece.to, static_cast<size_t>(bottom - piece.to));
-                all.text += rest.text;
-                all.lineStarts.insert(all.lineStarts.end(), rest.lineStarts.begin(),
-                                      rest.lineStarts.end());
-                all.to = rest.to;
+                Join(all, source_->After(piece.to, static_cast<size_t>(bottom - piece.to)));
             }
             ShowOnly(all);
         } else {
             Insert(0, text);
-            lines_.AddTop(text, piece.from, piece.lineStarts);
+            lines_.AddTop(text, piece.from, piece.lineStarts, piece.First());
         }
         selection.cpMin += added;
         selection.cpMax += added;
@@ -562,23 +624,113 @@ void LogView::Prepend(const TextPiece& piece) {
 void LogView::LeaveEnd() {
     followsEnd_ = false;
     // What the passes read and the display did not show yet stays in the file.
-    newText_ = newText_ || !taken_.empty() || showEnd_;
-    taken_.clear();
-    takenStarts_.clear();
+    newText_ = newText_ || !taken_.text.empty() || showEnd_;
+    ClearQueue();
     showEnd_ = false;
     UpdateNote();
 }
 
 void LogView::FillView() {
-    for (int i = 0; i < 64 && source_ && !CanScroll(); ++i) {
-        if (!TakeOlder()) break;
+    if (source_ && source_->Partial()) {
+        AskToFill();
+    } else {
+        for (int i = 0; i < 64 && source_ && !CanScroll(); ++i) {
+            if (!TakeOlder()) break;
+        }
     }
     ScrollToEnd();
 }
 
+void LogView::AskToFill() {
+    if (moveAsked_ || (paused_ && source_->Partial()) || !control_ || CanScroll()) return;
+    moveAsked_ = PostMessageW(control_, WM_APP_TAKE_TEXT, kFill, 0) != FALSE;
+}
+
+void LogView::ShowScanStatus() {
+    if (!status_ || !source_ || !source_->Partial()) return;
+    if (!moveAsked_) {
+        SetWindowTextW(status_, L"");
+        return;
+    }
+    // How much of the file the filter has been through, the way it goes.
+    const uint64_t start = source_->Start(), end = std::max(source_->End(), start + 1);
+    const uint64_t done = scanUp_ ? end - std::clamp(lines_.Top(), start, end)
+                                  : std::clamp(lines_.Bottom(), start, end) - start;
+    wchar_t text[32];
+    std::swprintf(text, std::size(text), L"読込中 %d%%",
+                  static_cast<int>(std::min<uint64_t>(done * 100 / (end - start), 99)));
+    SetWindowTextW(status_, text);
+}
+
+void LogView::Pause(bool paused) {
+    paused_ = paused;
+    if (!status_ || !source_ || !source_->Partial()) return;
+    if (paused) {
+        SetWindowTextW(status_, L"");
+    } else {
+        FillView();  // the scan goes on where it stopped
+    }
+}
+
+void LogView::SetFilter(FileText* filtered, const LineFilter* filter) {
+    if (!whole_) return;
+    filter_ = filtered ? filter : nullptr;
+    source_ = filtered ? filtered : whole_;
+    if (filter_) {
+        // The line the passes are in the middle of, which the filter holds until it ends.
+        const TextPiece tail = whole_->Tail(4096, floor_);
+        const size_t cr = tail.text.rfind(L'\r');
+        if (cr == std::wstring::npos) {
+            stream_.Hold(tail.text, tail.from);
+        } else {
+            stream_.Hold(tail.text.substr(cr + 1), tail.lineStarts.back());
+        }
+    }
+    if (!placed_ || !control_) return;
+    newText_ = false;
+    ShowOnly(source_->Tail(kSetChars, floor_));
+    FillView();
+    UpdateNote();
+}
+
+void LogView::SetHighlights(std::span<const HighlightRule> rules) {
+    highlighter_ = Highlighter(rules);
+    if (!control_) return;
+    Quiet quiet(*this);
+    // Every line shown takes the rules anew, over the colour of text added.
+    CHARFORMAT2W plain{};
+    plain.cbSize = sizeof(plain);
+    plain.dwMask = CFM_COLOR | CFM_BACKCOLOR;
+    plain.crTextColor = ForeColour(state_);
+    plain.dwEffects = CFE_AUTOBACKCOLOR;
+    SendMessageW(control_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&plain));
+    Colour(0, Text());
+}
+
+void LogView::Colour(size_t at, std::wstring_view text) {
+    if (highlighter_.Empty() || !control_) return;
+    CHARRANGE selection{};
+    SendMessageW(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    CHARFORMAT2W cf{};
+    cf.cbSize = sizeof(cf);
+    cf.dwMask = CFM_COLOR | CFM_BACKCOLOR;
+    for (size_t begin = 0; begin < text.size();) {
+        const size_t cr = std::min(text.find(L'\r', begin), text.size());
+        highlighter_.Spans(text.substr(begin, cr - begin), spans_);
+        for (const HighlightSpan& span : spans_) {
+            Select(control_, at + begin + span.begin, at + begin + span.end);
+            cf.crTextColor = span.fore;
+            cf.crBackColor = span.back;
+            SendMessageW(control_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+        }
+        begin = cr + 1;
+    }
+    SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+}
+
 void LogView::ShowEnd() {
     if (source_ && placed_ && !followsEnd_) {
-        ShowOnly(source_->Tail(kSetChars));
+        ShowOnly(source_->Tail(kSetChars, floor_));
         FillView();
     }
     ScrollToEnd();
@@ -628,7 +780,7 @@ bool LogView::ShowMatch(uint64_t line, size_t from, size_t to) {
     if (!control_ || !source_) return false;
     size_t at = lines_.CharOfLine(line);
     if (at >= lines_.Chars()) {
-        TextPiece piece = source_->Before(line, kSetChars / 2);
+        TextPiece piece = source_->Before(line, kSetChars / 2, floor_);
         if (piece.text.empty()) piece.from = piece.to = line;
         const TextPiece rest = source_->After(line, kSetChars / 2);
         piece.text += rest.text;

@@ -7,11 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "follow/follower.h"
+#include "highlight/highlighter.h"
+#include "mainwindow/line_filter.h"
 #include "mainwindow/window_lines.h"
 #include "settings/display_state.h"
 
@@ -22,15 +25,19 @@ namespace zr {
 class FileText {
   public:
     virtual ~FileText() = default;
-    // The lines that end at `end`, about maxChars characters of them.
-    virtual TextPiece Before(uint64_t end, size_t maxChars) = 0;
+    // The lines that end at `end`, about maxChars characters of them, none before `floor`.
+    virtual TextPiece Before(uint64_t end, size_t maxChars, uint64_t floor) = 0;
     // The lines that begin at `from`, about maxChars characters of them.
     virtual TextPiece After(uint64_t from, size_t maxChars) = 0;
-    // The lines that end where the passes have read, about maxChars characters of them.
-    virtual TextPiece Tail(size_t maxChars) = 0;
+    // The lines that end where the passes have read, about maxChars characters of them, none
+    // before `floor`.
+    virtual TextPiece Tail(size_t maxChars, uint64_t floor) = 0;
     // How far the passes have read, and where the file's text begins.
     virtual uint64_t End() const = 0;
     virtual uint64_t Start() const = 0;
+    // A read may stop short of what was asked for (a filter scans a few megabytes at a time):
+    // `from` or `to` then says how far it came, and the display asks again.
+    virtual bool Partial() const { return false; }
 };
 
 class LogView {
@@ -59,6 +66,16 @@ class LogView {
     // A file is followed from now on, read through `source`; the display is emptied and
     // stands where the first text of the passes begins. Null: no file is followed.
     void Begin(FileText* source);
+    // The display shows only the lines `filter` lets pass, read through `filtered`, the end
+    // of the file first; null: every line again.
+    void SetFilter(FileText* filtered, const LineFilter* filter);
+    const LineFilter* Filter() const { return filter_; }
+    // Every line shown is coloured by the first of these rules that matches it.
+    void SetHighlights(std::span<const HighlightRule> rules);
+    // Where a long scan of a filter says how far it came.
+    void SetStatus(HWND label) { status_ = label; }
+    // 読込中止 stops a filter's scan as it stops reading; 読込再開 lets it go on.
+    void Pause(bool paused);
     // Text a pass read. While the display follows the end it is queued to be shown (a
     // burst larger than the bound shows its end only); otherwise it is left in the file,
     // and a note says that there is more.
@@ -114,8 +131,17 @@ class LogView {
     void Replace();
     // The display shows `piece` only: what it held goes.
     void ShowOnly(const TextPiece& piece);
-    // Adds text at the end; past the bound, lines leave the top.
-    void AddBottom(std::wstring_view text, uint64_t to, const std::vector<uint64_t>& lineStarts);
+    // Adds text at the end (its first line at `first`, see WindowLines); past the bound,
+    // lines leave the top.
+    void AddBottom(std::wstring_view text, uint64_t to, const std::vector<uint64_t>& lineStarts,
+                   uint64_t first = UINT64_MAX);
+    // Appends `below`, which follows `above` in the file.
+    static void Join(TextPiece& above, const TextPiece& below);
+    void ClearQueue();
+    void AskToFill();
+    void ShowScanStatus();
+    // Colours the lines of `text`, shown from `at`, by the highlight rules.
+    void Colour(size_t at, std::wstring_view text);
     // Takes in older text above what is shown, the line the user reads staying in its
     // place; past the bound lines leave the bottom. False when nothing came.
     bool TakeOlder();
@@ -144,16 +170,23 @@ class LogView {
     size_t bound_;
     bool wrap_ = false;
     DisplayState state_;
-    FileText* source_ = nullptr;
+    FileText* source_ = nullptr;  // where the display reads: the whole file, or a filter's
+    FileText* whole_ = nullptr;   // the whole file
+    const LineFilter* filter_ = nullptr;
+    FilterStream stream_;  // what the passes read, as the filter lets it pass
+    Highlighter highlighter_;
+    std::vector<HighlightSpan> spans_;
+    HWND status_ = nullptr;
     WindowLines lines_;
     bool placed_ = false;     // the lines stand somewhere in the file
     bool followsEnd_ = true;  // what the passes read goes to the display
     bool newText_ = false;    // the passes read text the display does not show
     uint64_t floor_ = 0;      // nothing older than this comes in
     // Read by the passes, not shown yet: text, where its lines begin, where it ends.
-    std::wstring taken_;
-    std::vector<uint64_t> takenStarts_;
+    TextPiece taken_;
     bool showEnd_ = false;    // the queue outgrew the display: show the file's end instead
+    bool paused_ = false;     // a filter's scan waits for 読込再開
+    bool scanUp_ = true;      // the scan under way goes up
     bool moveAsked_ = false;  // a request to take text in is on its way
     int quiet_ = 0;           // drawing is off while this is above zero
     bool hold_ = false;

@@ -57,9 +57,12 @@ const MenuEntry kMenu[] = {
     Separator(1),
     Popup(1, L"文字コード(&E)"),
     EncodingItems(2),
+    Separator(1),
+    Item(1, IDM_FILTER, L"フィルター(&I)\tCtrl+L"),
 
     Popup(0, L"ツール(&T)"),
     Item(1, IDM_FIND, L"検索(&F)...\tCtrl+F"),
+    Item(1, IDM_HIGHLIGHT, L"強調表示(&H)..."),
     Item(1, IDM_OPTION, L"オプション(&O)"),
 
     Popup(0, L"ヘルプ(&H)"),
@@ -78,6 +81,7 @@ const MenuEntry kDisplayMenu[] = {
 // main window.
 const ACCEL kAccelerators[] = {
     {FCONTROL | FVIRTKEY, 'F', IDM_FIND},
+    {FCONTROL | FVIRTKEY, 'L', IDM_FILTER},
     {FVIRTKEY, VK_F3, IDM_FIND_NEXT},
     {FSHIFT | FVIRTKEY, VK_F3, IDM_FIND_PREVIOUS},
 };
@@ -128,6 +132,10 @@ void MainMenu::ShowSwitch(int id, bool on) {
     mii.dwTypeData = const_cast<wchar_t*>(SwitchCaption(id, on));
     SetMenuItemInfoW(menu_, static_cast<UINT>(id), FALSE, &mii);
     DrawMenuBar(window_);
+}
+
+void MainMenu::Check(int id, bool on) {
+    CheckMenuItem(menu_, static_cast<UINT>(id), MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MainMenu::CheckEncoding(TextEncoding encoding) {

@@ -23,6 +23,8 @@ enum MainMenuId : int {
     IDM_FIND_PREVIOUS,  // Shift+F3
     IDM_COPY,
     IDM_SELECT_ALL,
+    IDM_FILTER,  // Ctrl+L
+    IDM_HIGHLIGHT,
     // The encoding the followed file is read in, one checked at a time: an item per encoding,
     // in the order of TextEncoding, from here on.
     IDM_ENCODING_AUTO,
@@ -47,6 +49,8 @@ class MainMenu {
     void ShowSwitch(int id, bool on);
     // The encoding the followed file is read in, checked among the encodings.
     void CheckEncoding(TextEncoding encoding);
+    // An item that shows something by a check mark.
+    void Check(int id, bool on);
 
   private:
     HWND window_ = nullptr;

@@ -12,6 +12,8 @@
 #include "common/messages.h"
 #include "common/twips.h"
 #include "common/ui_seam_win.h"
+#include "highlight/highlight_dialog_win.h"
+#include "highlight/highlight_store_win.h"
 #include "mainwindow/instance_win.h"
 #include "mainwindow/layout.h"
 #include "settings/options_dialog_win.h"
@@ -69,6 +71,10 @@ void MainWindow::OnCreate(const CREATESTRUCTW&) {
     pass_ = std::make_unique<FollowPass>(hwnd(), Control(IDC_LABEL1), view_, settings_, events);
     file_ = std::make_unique<FollowedFile>(hwnd(), *pass_, menu_);
     search_ = std::make_unique<LogSearch>(hwnd(), Control(IDC_LABEL1), view_, *pass_);
+    filterBar_ = std::make_unique<FilterBar>(hwnd(), view_, *pass_);
+    filterBar_->Create(dpi_, uiFont_.get());
+    view_.SetStatus(Control(IDC_LABEL1));
+    view_.SetHighlights(LoadHighlightRules());
     sides_ = std::make_unique<SideWindows>(hwnd(), menu_,
                                            [this](const std::wstring& path) { OpenFile(path); });
     accelerators_.reset(CreateMainAccelerators());
@@ -135,12 +141,14 @@ void MainWindow::SetReadingButtons(bool following) {
 void MainWindow::OnSize(UINT, int width, int height) {
     HWND display = Control(IDC_RICHTEXT);
     if (!display) return;  // sizes that arrive while the window is being created
-    const MainLayout layout =
-        ComputeMainLayout(PixelsToTwips(width, dpi_), PixelsToTwips(height, dpi_));
+    const bool bar = filterBar_ && filterBar_->Shown();
+    const MainLayout layout = ComputeMainLayout(
+        PixelsToTwips(width, dpi_), PixelsToTwips(height, dpi_), bar ? kFilterBarHeight : 0);
     const auto px = [this](int twips) { return TwipsToPixels(twips, dpi_); };
     SetWindowPos(display, nullptr, px(layout.display.left), px(layout.display.top),
                  px(layout.display.width), px(layout.display.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    if (bar) filterBar_->Place(px(kDisplayLeft), px(kDisplayTop), px(layout.display.width), dpi_);
     // The buttons and the status box move sideways only, keeping their designed tops.
     for (int id :
          {IDC_COMMAND1, IDC_COMMAND2, IDC_COMMAND3, IDC_COMMAND4, IDC_COMMAND5, IDC_LABEL1}) {
@@ -183,6 +191,7 @@ void MainWindow::SetWrap(bool wrap) {
 }
 
 void MainWindow::OnCommand(int id, int code, HWND control) {
+    if (control && filterBar_->OnCommand(id, code)) return;
     if (control && code != BN_CLICKED) return;
     if (IsEncodingItem(id)) {
         file_->ChooseEncoding(EncodingOfItem(id));
@@ -209,6 +218,10 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
             return view_.ScrollToEnd();
         case IDM_OPTION:
             return OnOption();
+        case IDM_HIGHLIGHT:
+            return OnHighlight();
+        case IDM_FILTER:
+            return SwitchFilterBar();
         case IDM_VER:
             return sides_->ShowAbout();
         case IDM_FIND:
@@ -220,11 +233,13 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
             return view_.Copy();
         case IDM_SELECT_ALL:
             return view_.SelectAll();
-        case IDC_COMMAND1:  // 読込中止
+        case IDC_COMMAND1:  // 読込中止, a filter's scan with it
             pass_->SetStopRead(true);
+            view_.Pause(true);
             return SetReadingButtons(false);
         case IDC_COMMAND2:  // 読込再開: the end comes back into view, read anew when away
             pass_->SetStopRead(false);
+            view_.Pause(false);
             view_.ShowEnd();
             return SetReadingButtons(true);
         case IDC_COMMAND3:
@@ -261,8 +276,22 @@ void MainWindow::OnOption() {
     BringWindowToTop(hwnd());
 }
 
+void MainWindow::OnHighlight() {
+    std::vector<HighlightRule> rules = LoadHighlightRules();
+    if (HighlightDialog::Run(hwnd(), rules) && hwnd()) view_.SetHighlights(rules);
+}
+
+void MainWindow::SwitchFilterBar() {
+    filterBar_->Show(!filterBar_->Shown());
+    menu_.Check(IDM_FILTER, filterBar_->Shown());
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    OnSize(SIZE_RESTORED, client.right, client.bottom);
+}
+
 void MainWindow::OnTimer(UINT_PTR id) {
     if (id == kTimer1 && pass_) pass_->ReadNewText();
+    if (id == kFilterTimer) filterBar_->OnTimer();
 }
 
 LRESULT MainWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -11,6 +11,7 @@
 #include "common/handles_win.h"
 #include "common/message_filter_win.h"
 #include "common/window_win.h"
+#include "mainwindow/filter_bar_win.h"
 #include "mainwindow/follow_pass_win.h"
 #include "mainwindow/followed_file_win.h"
 #include "mainwindow/log_search_win.h"
@@ -60,6 +61,8 @@ class MainWindow final : public Window, private MessageFilter, private PassEvent
     void RunClosingSteps();
     void OnExit();
     void OnOption();
+    void OnHighlight();
+    void SwitchFilterBar();
     void SetWrap(bool wrap);
     // 読込中止 and 読込再開 enable what a stopped or a following window offers.
     void SetReadingButtons(bool following);
@@ -80,6 +83,7 @@ class MainWindow final : public Window, private MessageFilter, private PassEvent
     std::unique_ptr<FollowPass> pass_;
     std::unique_ptr<FollowedFile> file_;
     std::unique_ptr<LogSearch> search_;
+    std::unique_ptr<FilterBar> filterBar_;
     std::unique_ptr<SideWindows> sides_;
 };
 

@@ -6,15 +6,15 @@ namespace zr {
 
 void WindowLines::Reset(uint64_t at) {
     lines_.clear();
-    bottom_ = at;
+    top_ = bottom_ = at;
     end_ = 0;
     stale_ = 0;
     open_ = false;
 }
 
 void WindowLines::AddBottom(std::wstring_view text, uint64_t to,
-                            const std::vector<uint64_t>& lineStarts) {
-    uint64_t next = bottom_;
+                            const std::vector<uint64_t>& lineStarts, uint64_t first) {
+    uint64_t next = first == UINT64_MAX ? bottom_ : first;
     size_t k = 0;
     for (size_t pos = 0; pos < text.size();) {
         if (!open_) {
@@ -43,11 +43,15 @@ void WindowLines::AddAfterRestart(std::wstring_view stale, uint64_t from) {
 }
 
 void WindowLines::AddTop(std::wstring_view text, uint64_t from,
-                         const std::vector<uint64_t>& lineStarts) {
-    if (text.empty()) return;
+                         const std::vector<uint64_t>& lineStarts, uint64_t firstLine) {
+    if (text.empty()) {
+        top_ = std::min(top_, from);
+        return;
+    }
+    top_ = from;
     const bool wasEmpty = lines_.empty();
     const int64_t first = FirstChar() - static_cast<int64_t>(text.size());
-    std::vector<Line> added{{from, first}};
+    std::vector<Line> added{{firstLine == UINT64_MAX ? from : firstLine, first}};
     size_t k = 0;
     for (size_t cr = text.find(L'\r'); cr != std::wstring_view::npos && cr + 1 < text.size();
          cr = text.find(L'\r', cr + 1)) {
@@ -70,6 +74,7 @@ size_t WindowLines::CutTop(size_t chars, size_t maxLines) {
     if (count > maxLines) return 0;
     lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(count));
     stale_ -= std::min(stale_, count);
+    if (count > 0) top_ = lines_.front().begin;
     return static_cast<size_t>(FirstChar() - start);
 }
 

@@ -18,8 +18,9 @@ class WindowLines {
 
     size_t Chars() const { return static_cast<size_t>(end_ - FirstChar()); }
     size_t Lines() const { return lines_.size(); }
-    // Offset of the first line held, and offset after the last byte held.
-    uint64_t Top() const { return lines_.empty() ? bottom_ : lines_.front().begin; }
+    // Where the stretch of the file the window stands on begins and ends: the first line
+    // held begins at Top() or, when lines were left out (a filter), after it.
+    uint64_t Top() const { return top_; }
     uint64_t Bottom() const { return bottom_; }
     // The first line held is what remains of a file that was replaced or rewritten: nothing
     // of the file read now joins it above.
@@ -27,15 +28,18 @@ class WindowLines {
     // Every line held is from before such a restart: the bottom has no place in the file.
     bool AllStale() const { return stale_ > 0 && stale_ == lines_.size(); }
 
-    // Text read from [from, to) of the file, added at the bottom; `from` is Bottom() (the
-    // text may continue its unfinished last line). `lineStarts` are where a line begins
-    // after each "\r" of `text`.
-    void AddBottom(std::wstring_view text, uint64_t to, const std::vector<uint64_t>& lineStarts);
+    // Text read from [Bottom(), to) of the file, added at the bottom: it continues the
+    // unfinished last line, or its first line begins at `first`; `lineStarts` are where a line
+    // begins after each "\r" of `text` (lines left out between them, with a filter).
+    void AddBottom(std::wstring_view text, uint64_t to, const std::vector<uint64_t>& lineStarts,
+                   uint64_t first = UINT64_MAX);
     // Text that ends what was held before the file was replaced or rewritten (`stale`), then
     // text of the file as it is now, from `from`.
     void AddAfterRestart(std::wstring_view stale, uint64_t from);
-    // Text read from [from, Top()) of the file, added at the top.
-    void AddTop(std::wstring_view text, uint64_t from, const std::vector<uint64_t>& lineStarts);
+    // Text read from [from, Top()) of the file, added at the top; its first line begins at
+    // `first` (`from` but with a filter).
+    void AddTop(std::wstring_view text, uint64_t from, const std::vector<uint64_t>& lineStarts,
+                uint64_t first = UINT64_MAX);
 
     // The last line has no line end yet: text added at the bottom continues it.
     bool Open() const { return open_; }
@@ -66,6 +70,7 @@ class WindowLines {
     int64_t FirstChar() const { return lines_.empty() ? end_ : lines_.front().first; }
 
     std::deque<Line> lines_;
+    uint64_t top_ = 0;
     uint64_t bottom_ = 0;
     int64_t end_ = 0;    // the character after the last held, counted as Line::first
     size_t stale_ = 0;   // lines at the top that are from before a restart
