@@ -14,6 +14,7 @@
 // display shows that, and the text jumped over is searched for notices afterwards, in steps.
 #include "mainwindow/follow_pass_win.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/codepage_win.h"
@@ -56,9 +57,32 @@ FollowPass::~FollowPass() {
     EnableTimer(false);
 }
 
+void FollowPass::FollowPattern(const std::wstring& pattern, const std::wstring& first) {
+    Open(first, TextEncoding::Auto);
+    pattern_ = pattern;
+    if (!lister_) lister_ = MakeWin32FolderLister();
+    policy_ = RecheckPolicy{};
+    if (first.empty()) SetLabel(kUnreadable);
+}
+
+void FollowPass::Reopen(TextEncoding encoding) {
+    const std::wstring pattern = std::move(pattern_);
+    std::vector<std::wstring> left = std::move(left_);
+    Open(follower_.Path(), encoding);
+    pattern_ = pattern;
+    left_ = std::move(left);
+}
+
 void FollowPass::Open(const std::wstring& path, TextEncoding encoding) {
+    pattern_.clear();
+    left_.clear();
+    moveTo_.clear();
     // The pass under way for the earlier file is abandoned: its generation no longer matches.
-    follower_.Start(path, kOpenTailBytes, encoding);
+    if (path.empty()) {
+        follower_.Stop();
+    } else {
+        follower_.Start(path, kOpenTailBytes, encoding);
+    }
     notices_.Reset();
     passActive_ = false;
     next_ = Next::None;
@@ -106,7 +130,12 @@ void FollowPass::Close() {
 }
 
 void FollowPass::ReadNewText() {
-    if (inStep_ || closing_ || !follower_.Following()) return;
+    if (inStep_ || closing_) return;
+    if (!follower_.Following()) {
+        // A pattern that matched nothing yet: a file may have come.
+        if (!pattern_.empty() && !blnStopRead_) CheckNewest();
+        return;
+    }
     if (passActive_) {
         // The pass under way asked for its next step through the timer, or the timer was
         // switched off and on again meanwhile; a step asked for by message comes by itself.
@@ -124,6 +153,7 @@ void FollowPass::ReadNewText() {
 
 void FollowPass::StartPass() {
     passActive_ = true;
+    grew_ = false;
     found_ = {};
     notices_.SetStrings(settings_.NoticeString);
     RunStep();
@@ -221,11 +251,13 @@ FollowPass::Phase FollowPass::AfterShow() const {
 void FollowPass::ReadStep(bool& unreadable) {
     const NoticeMatcher before = notices_;
     const bool hadSkipped = follower_.HasSkipped();
+    const uint64_t position = follower_.Position();
     const PassResult result = follower_.Step(kStepBytes, kJumpBytes, kOpenTailBytes);
     if (result.status == PassStatus::Unreadable) {
         unreadable = true;
         return;
     }
+    grew_ = grew_ || result.restarted || follower_.Position() != position;
     if (result.jumped) {
         // The text jumped over continues the line the matcher was in; what is read now
         // begins at a line start.
@@ -284,6 +316,54 @@ void FollowPass::EndPass(const wchar_t* label) {
     SetLabel(label);
     const auto found = std::exchange(found_, {});
     if (found != decltype(found){}) events_.NoticesFound(found);
+    if (!pattern_.empty() && !blnStopRead_) CheckNewest();
+}
+
+void FollowPass::CheckNewest() {
+    // Once the old file was read to its end (a pass that found nothing more), the newer file
+    // it was left for is followed.
+    if (!moveTo_.empty()) {
+        if (!grew_) MoveOn(std::exchange(moveTo_, {}));
+        return;
+    }
+    if (!policy_.Due(std::chrono::steady_clock::now(), grew_)) return;
+    const PatternPath split = SplitPatternPath(pattern_);
+    std::optional<std::vector<FolderEntry>> entries = lister_->List(split.folder, split.name);
+    if (entries) {
+        // A file left for a newer one is not followed again, however it is written to.
+        std::erase_if(*entries, [&](const FolderEntry& e) {
+            return std::find(left_.begin(), left_.end(), split.folder + e.name) != left_.end();
+        });
+    }
+    const FolderEntry* newest = entries ? PickNewest(*entries, split.name) : nullptr;
+    if (!newest) {
+        // An empty or unreachable folder is tried again at every pass.
+        policy_.CheckNextPass();
+        if (!follower_.Following()) SetLabel(kUnreadable);
+        return;
+    }
+    const std::wstring path = split.folder + newest->name;
+    if (!follower_.Following()) {
+        MoveOn(path);
+    } else if (path != follower_.Path()) {
+        // What was written to the old file until now is read first.
+        moveTo_ = path;
+        grew_ = true;
+    }
+}
+
+void FollowPass::MoveOn(const std::wstring& path) {
+    if (follower_.Following()) {
+        left_.push_back(follower_.Path());
+        view_.Separate(L"――― " + SplitPatternPath(path).name + L" ―――");
+    }
+    // A new file: read from its start, in the encoding it is found to use.
+    follower_.Start(path, UINT64_MAX, TextEncoding::Auto);
+    notices_.Reset();
+    firstStep_ = true;
+    SetLabel(kReading);
+    events_.MovedOn(path);
+    EnableTimer(true);
 }
 
 void FollowPass::SetLabel(const wchar_t* text) {

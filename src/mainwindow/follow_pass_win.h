@@ -8,9 +8,11 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "follow/file_source.h"
 #include "follow/follower.h"
+#include "follow/newest_file.h"
 #include "follow/notices.h"
 #include "mainwindow/log_view_win.h"
 #include "settings/settings.h"
@@ -28,6 +30,8 @@ class PassEvents {
   public:
     // Notice strings were found in what a pass read: each string once per pass at most.
     virtual void NoticesFound(const std::array<bool, NoticeMatcher::kCount>& found) = 0;
+    // Following a name pattern, the pass moved on to `path`, a newer file of its folder.
+    virtual void MovedOn(const std::wstring& path) = 0;
 
   protected:
     ~PassEvents() = default;
@@ -46,6 +50,12 @@ class FollowPass final : public FileText {
     // shows the end of the file; older text comes in as the user scrolls up. The file is read
     // in `encoding`, or in the one it is found to use (Auto).
     void Open(const std::wstring& path, TextEncoding encoding = TextEncoding::Auto);
+    // Follows the newest file of a folder that `pattern` (C:\logs\app_*.log) names, from
+    // `first` (empty while none matches), moving on to each newer file as it appears: the rest
+    // of the old file is read first, and the display gets a line naming the new one.
+    void FollowPattern(const std::wstring& pattern, const std::wstring& first);
+    // The followed file read again in `encoding`, a pattern followed going on.
+    void Reopen(TextEncoding encoding);
     // Timer1's tick.
     void ReadNewText();
     void OnContinue(WPARAM generation);
@@ -98,6 +108,9 @@ class FollowPass final : public FileText {
     void ScanStep();
     // The phase after the display has shown all it was given.
     Phase AfterShow() const;
+    // Following a pattern: at the end of a pass, whether a newer file is there to move on to.
+    void CheckNewest();
+    void MoveOn(const std::wstring& path);
     void EndPass(const wchar_t* label);
     void SetLabel(const wchar_t* text);
 
@@ -126,6 +139,15 @@ class FollowPass final : public FileText {
     std::chrono::steady_clock::time_point lastShown_{};
     // Notices in text a burst jumped over: the matcher as it stood where the jump began.
     NoticeMatcher skippedNotices_;
+
+    // The pattern followed, the files left behind for newer ones, and the one to move on to
+    // once the followed file has been read to its end.
+    std::wstring pattern_;
+    std::vector<std::wstring> left_;
+    std::wstring moveTo_;
+    std::unique_ptr<FolderLister> lister_;
+    RecheckPolicy policy_;
+    bool grew_ = false;  // this pass read new bytes
 
     bool firstStep_ = false;  // the next step is the first after an open
     bool showAll_ = false;    // what this step read is shown whole

@@ -1,12 +1,14 @@
 #include "mainwindow/followed_file_win.h"
 
 #include <cwchar>
+#include <memory>
 
 #include "common/codepage_win.h"
 #include "common/handles_win.h"
 #include "common/messages.h"
 #include "common/ui_seam_win.h"
 #include "follow/insertion_text.h"
+#include "follow/newest_file.h"
 #include "follow/path_rules.h"
 #include "follow/timestamp.h"
 #include "mainwindow/encodings.h"
@@ -65,6 +67,7 @@ bool FollowedFile::Open(const std::wstring& candidate) {
     const std::wstring path =
         CutAtNul(candidate.empty() ? Ui().OpenFileDialog(owner_, L"*.*") : candidate);
     if (path.empty() || !IsWindow(owner_)) return false;
+    if (IsNamePattern(path)) return FollowPattern(path);
     if (IsRefusedExecutable(path)) {
         Ui().Message(owner_, kExeRefused, kErrorTitle, MB_OK | MB_ICONERROR);
         return false;
@@ -74,17 +77,56 @@ bool FollowedFile::Open(const std::wstring& candidate) {
         return false;
     }
     if (!IsWindow(owner_)) return false;
-    SetWindowTextW(owner_, ListedName(path).c_str());
+    pattern_.clear();
     // Every open finds the file's encoding anew.
     Follow(path, TextEncoding::Auto);
     return true;
 }
 
+bool FollowedFile::FollowPattern(const std::wstring& pattern) {
+    const PatternPath split = SplitPatternPath(pattern);
+    const DWORD attributes = GetFileAttributesW(split.folder.empty() ? L"." : split.folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Ui().Message(owner_, L"フォルダーが見つかりません。\n" + split.folder, kErrorTitle,
+                     MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // Names that only executables can have are refused as executables are.
+    if (IsRefusedExecutable(split.name)) {
+        Ui().Message(owner_, kExeRefused, kErrorTitle, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // A folder without a match yet is followed all the same: the first file to come is.
+    const std::unique_ptr<FolderLister> lister = MakeWin32FolderLister();
+    pattern_ = pattern;
+    path_ = FindNewest(*lister, pattern).value_or(L"");
+    menu_.CheckEncoding(TextEncoding::Auto);
+    pass_.FollowPattern(pattern, path_);
+    ShowName();
+    return true;
+}
+
+void FollowedFile::MovedOn(const std::wstring& path) {
+    path_ = path;
+    menu_.CheckEncoding(TextEncoding::Auto);
+    ShowName();
+}
+
+void FollowedFile::ShowName() {
+    std::wstring name = ListedName(path_);
+    if (!pattern_.empty()) {
+        name = SplitPatternPath(pattern_).name + (name.empty() ? L"" : L" - " + name);
+    }
+    SetWindowTextW(owner_, name.c_str());
+}
+
 void FollowedFile::ChooseEncoding(TextEncoding encoding) {
-    // A file being followed is read again in it, as a new open of the file would read it.
-    if (path_.empty()) {
-        menu_.CheckEncoding(encoding);
-    } else {
+    // A file being followed is read again in it, as a new open of the file would read it; a
+    // pattern followed goes on.
+    menu_.CheckEncoding(encoding);
+    if (!pattern_.empty() && !path_.empty()) {
+        pass_.Reopen(encoding);
+    } else if (!path_.empty()) {
         Follow(path_, encoding);
     }
 }
@@ -92,6 +134,7 @@ void FollowedFile::ChooseEncoding(TextEncoding encoding) {
 void FollowedFile::Follow(const std::wstring& path, TextEncoding encoding) {
     path_ = path;
     menu_.CheckEncoding(encoding);
+    ShowName();
     // Every open starts from an empty display, the same file again included.
     pass_.Open(path, encoding);
 }

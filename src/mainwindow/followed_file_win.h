@@ -27,16 +27,24 @@ class FollowedFile {
     // with a message.
     void InsertTime();
     void InsertText(const std::wstring& text);
+    // The pattern followed has moved on to `path`.
+    void MovedOn(const std::wstring& path);
+    // The file followed now; a name pattern (C:\logs\app_*.log) when one is followed.
     const std::wstring& Path() const { return path_; }
+    const std::wstring& Pattern() const { return pattern_; }
 
   private:
     void Follow(const std::wstring& path, TextEncoding encoding);
+    bool FollowPattern(const std::wstring& pattern);
+    // The caption: the file's name, after the pattern when one is followed.
+    void ShowName();
     void AppendLine(const std::wstring& line);
 
     HWND owner_;
     FollowPass& pass_;
     MainMenu& menu_;
     std::wstring path_;
+    std::wstring pattern_;
 };
 
 }  // namespace zr

@@ -68,6 +68,10 @@ constexpr size_t kInPlaceDropLines = 64;
 // anew around it.
 constexpr size_t kKeepChars = 32 * 1024;
 
+// The line that names a new file followed: between the text colours of a log and its
+// background, as rules between paragraphs are.
+constexpr COLORREF kSeparatorColour = RGB(128, 128, 128);
+
 COLORREF ForeColour(const DisplayState& state) {
     return ColorFromText(state.strCurForeColor, 0);
 }
@@ -761,6 +765,31 @@ void LogView::Clear() {
         floor_ = source_->End();
     }
     if (control_ && Length() > 0) Replace();
+    UpdateNote();
+}
+
+void LogView::Separate(std::wstring_view line) {
+    if (!control_ || !placed_) return;
+    if (followsEnd_ && !showEnd_) ShowTaken(SIZE_MAX);
+    std::wstring ending = lines_.Open() ? L"\r" : L"";
+    ending.append(line);
+    ending += L'\r';
+    if (followsEnd_) {
+        {
+            Quiet quiet(*this);
+            InsertText(control_, Length(), ending, kSeparatorColour);
+        }
+        lines_.AddAfterRestart(ending, 0);
+        ScrollToEnd();
+    } else {
+        // Away from the end: what is shown stays; coming back shows the new file's end.
+        lines_.AddAfterRestart({}, 0);
+        newText_ = true;
+    }
+    ClearQueue();
+    showEnd_ = false;
+    stream_.Reset(0);
+    floor_ = 0;
     UpdateNote();
 }
 

@@ -84,6 +84,9 @@ class LogView {
     bool ShowTaken(size_t maxChars);
     // Empties the display: nothing before what the passes read from now on comes in again.
     void Clear();
+    // The passes go on in another file (a newer one of a name pattern): what is shown stays,
+    // `line` names the new file on a line of its own, and the new file follows from its start.
+    void Separate(std::wstring_view line);
     // Takes in older text until the display has something to scroll, as after an open of a
     // file whose end does not fill it; the end stays in view.
     void FillView();

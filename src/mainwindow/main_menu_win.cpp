@@ -40,6 +40,7 @@ constexpr MenuEntry Switch(int level, int id, const wchar_t* whenOff, const wcha
 const MenuEntry kMenu[] = {
     Popup(0, L"ファイル(&F)"),
     Item(1, IDM_OPEN, L"開く(&O)"),
+    Item(1, IDM_NEWEST, L"フォルダーの最新ファイル(&N)..."),
     Item(1, IDM_BOOT, L"追加起動(&L)"),
     Separator(1),
     Item(1, IDM_EXIT, L"終了(&X)"),

@@ -10,6 +10,7 @@ namespace zr {
 
 enum MainMenuId : int {
     IDM_OPEN = 200,
+    IDM_NEWEST,
     IDM_BOOT,
     IDM_EXIT,
     IDM_BOOKMARK,

@@ -12,6 +12,8 @@
 #include "common/messages.h"
 #include "common/twips.h"
 #include "common/ui_seam_win.h"
+#include "filesearch/newest_file_dialog_win.h"
+#include "follow/newest_file.h"
 #include "highlight/highlight_dialog_win.h"
 #include "highlight/highlight_store_win.h"
 #include "mainwindow/instance_win.h"
@@ -220,6 +222,8 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
             return OnOption();
         case IDM_HIGHLIGHT:
             return OnHighlight();
+        case IDM_NEWEST:
+            return OnNewestFile();
         case IDM_FILTER:
             return SwitchFilterBar();
         case IDM_VER:
@@ -274,6 +278,20 @@ void MainWindow::OnOption() {
     pass_->EnableTimer(timerWasOn);
     sides_->LetGoAroundDialog(false);
     BringWindowToTop(hwnd());
+}
+
+void MainWindow::OnNewestFile() {
+    // Where the dialog starts: the folder of what is followed now.
+    const std::wstring now = file_->Pattern().empty() ? file_->Path() : file_->Pattern();
+    const std::optional<NewestFileChoice> choice =
+        AskNewestFile(hwnd(), now.empty() ? L"" : SplitPatternPath(now).folder);
+    if (!choice || !hwnd()) return;
+    OpenFile(choice->patternPath);
+    if (choice->addToBookmarks) sides_->AddBookmark(choice->patternPath);
+}
+
+void MainWindow::MovedOn(const std::wstring& path) {
+    file_->MovedOn(path);
 }
 
 void MainWindow::OnHighlight() {

@@ -55,6 +55,7 @@ class MainWindow final : public Window, private MessageFilter, private PassEvent
     void OnDestroyed() override;
     bool PreTranslate(MSG& msg) override;
     void NoticesFound(const std::array<bool, NoticeMatcher::kCount>& found) override;
+    void MovedOn(const std::wstring& path) override;
 
     void RunLoadSteps();
     void ApplyStoredPosition(const StartupValues& startup);
@@ -62,6 +63,7 @@ class MainWindow final : public Window, private MessageFilter, private PassEvent
     void OnExit();
     void OnOption();
     void OnHighlight();
+    void OnNewestFile();
     void SwitchFilterBar();
     void SetWrap(bool wrap);
     // 読込中止 and 読込再開 enable what a stopped or a following window offers.

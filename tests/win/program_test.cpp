@@ -154,5 +154,16 @@ TEST_F(Program, SecondInstanceStandsBesideTheFirst) {
     EXPECT_EQ(WaitForSingleObject(second.get(), 15000), WAIT_OBJECT_0);
 }
 
+// A name pattern on the command line follows the newest file it names.
+TEST_F(Program, FollowsTheNewestFileOfAPatternOnItsCommandLine) {
+    WriteFileBytes(dir.path(L"app_1.log"), "older\r\n");
+    Sleep(50);
+    WriteFileBytes(dir.path(L"app_2.log"), "newer\r\n");
+    WriteFileBytes(dir.path(L"app_3.txt"), "not a log\r\n");
+    ASSERT_TRUE(Start(L"\"app_*.log\""));
+    EXPECT_TRUE(PumpUntil([&] { return Text(main_) == L"app_*.log - app_2.log"; }));
+    EXPECT_TRUE(PumpUntil([&] { return Shown() == L"newer\r"; }));
+}
+
 }  // namespace
 }  // namespace zr::test
