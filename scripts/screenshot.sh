@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes a screenshot of the program as a user sees it, under a virtual display:
 #   scripts/screenshot.sh OUT.png [registry values to set first, as NAME=DWORD ...]
-# SHOT_CROP=WxH+X+Y crops the picture; SHOT_ACTION runs a command before the picture;
+# The screen is as large as the prefix's desktop (make-wineprefix.sh), where a maximized window
+# fits. SHOT_CROP=WxH+X+Y crops the picture; SHOT_ACTION runs a command before the picture;
 # SHOT_ARGS are given to the program; SHOT_ARCH=i686 or x86_64 chooses the build (by default
 # the one scripts/run.sh runs here).
 set -euo pipefail
@@ -22,7 +23,7 @@ for kv in "$@"; do
 done
 # The registry edits start a wine server of their own; let it end before the program's.
 wineserver -w
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c "
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "
     '$ZR_WINE' '$exe' ${SHOT_ARGS:-} & pid=\$!
     sleep \${SHOT_WAIT:-6}
     \${SHOT_ACTION:-true}
