@@ -1,5 +1,7 @@
 #include "mainwindow/filter_bar_win.h"
 
+#include <algorithm>
+
 #include "common/controls_win.h"
 #include "common/twips.h"
 
@@ -11,29 +13,33 @@ namespace {
 // every change.
 constexpr UINT kPauseMs = 400;
 
-// Left and width in twips within the bar; every control is a row of its own height.
+// Widths in twips, left to right. The query box takes what the others leave of the bar's
+// width, at least kMinTextWidth, so that the switches keep their captions whole.
 struct BarControl {
     int id;
     const wchar_t* className;
     const wchar_t* text;
     DWORD style;
-    int left, width;
+    int width;
     DWORD exStyle;
 };
 const BarControl kBar[] = {
-    {IDC_FILTER_TEXT, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 0, 1800, WS_EX_CLIENTEDGE},
-    {IDC_FILTER_MODE, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 1860, 720, 0},
-    {IDC_FILTER_CASE, L"BUTTON", L"大小無視", WS_TABSTOP | BS_AUTOCHECKBOX, 2640, 900, 0},
-    {IDC_FILTER_WIDTH, L"BUTTON", L"全半無視", WS_TABSTOP | BS_AUTOCHECKBOX, 3600, 900, 0},
-    {IDC_FILTER_KANA, L"BUTTON", L"かな無視", WS_TABSTOP | BS_AUTOCHECKBOX, 4560, 900, 0},
+    {IDC_FILTER_TEXT, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL, 0, WS_EX_CLIENTEDGE},
+    {IDC_FILTER_MODE, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 720, 0},
+    {IDC_FILTER_CASE, L"BUTTON", L"大小無視", WS_TABSTOP | BS_AUTOCHECKBOX, 1080, 0},
+    {IDC_FILTER_WIDTH, L"BUTTON", L"全半無視", WS_TABSTOP | BS_AUTOCHECKBOX, 1080, 0},
+    {IDC_FILTER_KANA, L"BUTTON", L"かな無視", WS_TABSTOP | BS_AUTOCHECKBOX, 1080, 0},
 };
+constexpr int kGap = 60;
+constexpr int kMinTextWidth = 1200;
 
 }  // namespace
 
 void FilterBar::Create(int dpi, HFONT font) {
     for (const BarControl& c : kBar) {
         HWND control = CreateWindowExW(c.exStyle, c.className, c.text, WS_CHILD | c.style, 0, 0,
-                                       TwipsToPixels(c.width, dpi), TwipsToPixels(270, dpi), owner_,
+                                       TwipsToPixels(std::max(c.width, kMinTextWidth), dpi),
+                                       TwipsToPixels(270, dpi), owner_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        GetModuleHandleW(nullptr), nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -63,13 +69,20 @@ void FilterBar::Show(bool show) {
 }
 
 void FilterBar::Place(int left, int top, int width, int dpi) {
+    int others = 0;
+    for (const BarControl& c : kBar) others += c.width == 0 ? 0 : kGap + c.width;
+    int x = left;
     for (const BarControl& c : kBar) {
-        const int x = left + TwipsToPixels(c.left, dpi);
-        const int w = std::max(0, std::min(TwipsToPixels(c.width, dpi), left + width - x));
+        const int wide = c.width == 0 ? std::max(TwipsToPixels(kMinTextWidth, dpi),
+                                                 width - TwipsToPixels(others, dpi))
+                                      : TwipsToPixels(c.width, dpi);
+        // Past the bar's right edge a control is cut, not pushed over the buttons beside it.
+        const int w = std::max(0, std::min(wide, left + width - x));
         // A drop-down list is as high as its list when it opens.
         const int h = TwipsToPixels(c.id == IDC_FILTER_MODE ? 1200 : 300, dpi);
         SetWindowPos(GetDlgItem(owner_, c.id), nullptr, x, top, w, h,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        x += wide + TwipsToPixels(kGap, dpi);
     }
 }
 
