@@ -302,9 +302,21 @@ std::wstring LogView::Text() const {
 }
 
 void LogView::Insert(size_t at, std::wstring_view text) {
-    InsertText(control_, at, text, ForeColour(state_));
-    // Text takes the colour of text added, then the rules' colours line by line.
-    Colour(at, text);
+    if (highlighter_.Empty()) {
+        InsertText(control_, at, text, ForeColour(state_));
+        return;
+    }
+    // Text takes the colour of text added, and the rules' colours line by line.
+    runs_.clear();
+    for (size_t begin = 0; begin < text.size();) {
+        const size_t cr = std::min(text.find(L'\r', begin), text.size());
+        highlighter_.Spans(text.substr(begin, cr - begin), spans_);
+        for (const HighlightSpan& span : spans_) {
+            runs_.push_back({begin + span.begin, begin + span.end, span.fore, span.back});
+        }
+        begin = cr + 1;
+    }
+    InsertColouredText(control_, at, text, ForeColour(state_), runs_);
 }
 
 void LogView::Begin(FileText* source) {

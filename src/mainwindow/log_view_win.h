@@ -14,6 +14,7 @@
 
 #include "follow/follower.h"
 #include "highlight/highlighter.h"
+#include "mainwindow/log_view_text_win.h"
 #include "mainwindow/line_filter.h"
 #include "mainwindow/window_lines.h"
 #include "settings/display_state.h"
@@ -179,6 +180,7 @@ class LogView {
     FilterStream stream_;  // what the passes read, as the filter lets it pass
     Highlighter highlighter_;
     std::vector<HighlightSpan> spans_;
+    std::vector<rich_text::ColouredRun> runs_;
     HWND status_ = nullptr;
     WindowLines lines_;
     bool placed_ = false;     // the lines stand somewhere in the file

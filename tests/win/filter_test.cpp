@@ -45,7 +45,10 @@ class Filter : public ConfigTest {
 
 // The hostile writer followed with a filter on: the display is the lines of the whole file
 // that pass, at every pass a part of them, and at the end all; hiding matching lines likewise.
+// A highlight rule makes the lines go in as rich text, every character of it as it stands.
 TEST_F(Filter, AHostileWriterFollowedThroughAFilterShowsThePassingLinesOfTheWholeFile) {
+    const HighlightRule rule{L"b", {}, RGB(200, 0, 0), RGB(255, 255, 160), false};
+    ASSERT_TRUE(StoreHighlightRules({&rule, 1}, nullptr));
     WriteFileBytes(log, "start a line\r\nno hit here\r\n");
     auto main = StartFollowing(20);
     main->OpenFile(log);
