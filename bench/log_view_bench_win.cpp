@@ -9,6 +9,9 @@
 //   - a burst of 100 MiB appended at once: the time until its last line is painted, and the
 //     longest and median reply to a message sent to the main window meanwhile;
 //   - passes that append one 200-character line to a display holding its bound;
+//   - a filter whose only match is the first line (not for the sparse log): the time from its
+//     last keystroke to that line shown, and the longest reply to a message meanwhile;
+//   - a pass that adds 1,000 lines, without highlight rules and with ten of them;
 //   - the peak working set after the open, after scrolling, after following, after the burst.
 // Run every case, each in a process of its own so that its peak is its own:
 //   bash scripts/bench-log-view.sh
@@ -27,6 +30,7 @@
 #include <vector>
 
 #include "common/controls_win.h"
+#include "highlight/highlight_store_win.h"
 #include "mainwindow/main_window_win.h"
 #include "settings/registry_win.h"
 
@@ -306,6 +310,26 @@ int Run(const std::wstring& which, const std::wstring& folder) {
     view.CtrlKey(VK_END);
     PumpFor(200);
 
+    // A filter whose only match is the first line, typed into the filter bar.
+    if (!sparse) {
+        SendMessageW(main.hwnd(), WM_COMMAND, zr::IDM_FILTER, 0);
+        Prober prober(main.hwnd());
+        SetWindowTextW(main.Control(zr::IDC_FILTER_TEXT), L"needle-at-the-start");
+        const auto typed = Clock::now();
+        const bool found = PumpUntil(
+            [&] { return view.Tail(64).find(L"needle-at-the-start") != std::wstring::npos; },
+            120000);
+        const double foundMs = MsSince(typed);
+        PumpFor(100);
+        const std::vector<double> replies = prober.Stop();
+        std::printf("filter_first_line_ms %.1f%s\n", foundMs, found ? "" : " (not shown)");
+        std::printf("filter_reply_max_ms %.1f\n",
+                    replies.empty() ? 0 : *std::max_element(replies.begin(), replies.end()));
+        std::printf("peak_ws_after_filter_mib %.1f\n", PeakWorkingSetMiB());
+        SendMessageW(main.hwnd(), WM_COMMAND, zr::IDM_FILTER, 0);
+        PumpUntil([&] { return view.EndShown(); }, 60000);
+    }
+
     // A writer appends 50 MiB in pieces of 1 MiB while the window follows.
     std::string lastBlock;
     std::atomic<bool> written{false};
@@ -406,9 +430,42 @@ int Run(const std::wstring& which, const std::wstring& folder) {
     std::printf("pass_and_repaint_median_ms %.1f\n", Median(painted));
     std::printf("pass_and_repaint_max_ms %.1f\n",
                 *std::max_element(painted.begin(), painted.end()));
+    // A pass that adds 1,000 lines, first without highlight rules, then with ten of them in a
+    // window started anew on the same log.
+    const auto thousandLines = [&](zr::MainWindow& window, View& shown) {
+        std::vector<double> times;
+        for (uint32_t seed = 4000; seed < 4005; ++seed) {
+            size_t n = writerLine;
+            std::string block;
+            while (n < writerLine + 1000) block += LogBlock(60, seed + uint32_t(n), n);
+            writerLine = n;
+            Append(log, block);
+            const auto t = Clock::now();
+            SendMessageW(window.hwnd(), WM_TIMER, zr::kTimer1, 0);
+            PumpUntil([&] { return shown.Idle(); }, 60000);
+            times.push_back(MsSince(t));
+        }
+        return Median(times);
+    };
+    std::printf("pass_1000_lines_no_rules_ms %.1f\n", thousandLines(main, view));
+    DestroyWindow(main.hwnd());
+    {
+        std::vector<zr::HighlightRule> rules;
+        for (const wchar_t* term : {L"ERROR", L"WARN", L"処理完了", L"timeout", L"#12", L"abc",
+                                    L"fatal", L"retry", L"user=", L"zzz"}) {
+            rules.push_back({term, {}, RGB(200, 0, 0), RGB(255, 255, 160), false});
+        }
+        zr::StoreHighlightRules(rules, nullptr);
+        zr::MainWindow ruled;
+        if (!ruled.Create(SW_SHOWNORMAL, false)) return 1;
+        View shown{ruled};
+        ruled.OpenFile(log);
+        PumpUntil([&] { return shown.Idle(); }, 60000);
+        std::printf("pass_1000_lines_ten_rules_ms %.1f\n", thousandLines(ruled, shown));
+        DestroyWindow(ruled.hwnd());
+    }
     std::printf("peak_ws_mib %.1f\n", PeakWorkingSetMiB());
 
-    DestroyWindow(main.hwnd());
     RegDeleteTreeW(HKEY_CURRENT_USER, zr::kConfigKey);
     DeleteFileW(log.c_str());
     return 0;

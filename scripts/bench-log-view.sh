@@ -37,17 +37,20 @@ for arch in "${archs[@]}"; do
     cols=(open_to_last_line_ms find_first_line_from_end_ms ctrl_home_ms ctrl_end_ms
         scroll_up_extension_max_ms scroll_up_extension_median_ms
         follow_50mib_caught_up_after_writer_ms burst_100mib_last_line_after_write_ms burst_reply_max_ms
-        pass_200_char_line_at_bound_max_ms peak_ws_after_open_mib
+        pass_200_char_line_at_bound_max_ms filter_first_line_ms filter_reply_max_ms
+        pass_1000_lines_no_rules_ms pass_1000_lines_ten_rules_ms peak_ws_after_open_mib
         peak_ws_after_scrolling_to_top_mib peak_ws_after_following_mib peak_ws_after_burst_mib
         peak_ws_mib)
-    printf '%-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n' case open find \
-        home end ext_max ext_med follow burst reply pass ws_open ws_scrl ws_foll ws_bur ws_peak
+    printf '%-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n' \
+        case open find home end ext_max ext_med follow burst reply pass filter f_reply \
+        p1000 p1000r ws_open ws_scrl ws_foll ws_bur ws_peak
     for size in "${sizes[@]}"; do
         row=("$size")
         for col in "${cols[@]}"; do
             row+=("$(awk -v k="$col" '$1 == k { print $2 }' "$work/$size.txt")")
         done
-        printf '%-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n' "${row[@]}"
+        printf '%-12s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s %7s\n' \
+            "${row[@]:-}"
     done
     rm -rf "$work"
 done
