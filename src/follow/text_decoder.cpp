@@ -194,11 +194,13 @@ HeadEncoding EncodingOfHead(std::string_view head) {
     size_t zeroHigh = 0;
     size_t zeroLow = 0;
     for (size_t i = 0; i + 1 < head.size() && i + 1 < kHeadBytes; i += 2) {
+        // Two NUL bytes tell nothing: they are a hole as likely as UTF-16 text.
+        if (head[i] == '\0' && head[i + 1] == '\0') continue;
         ++units;
         zeroLow += head[i] == '\0';
         zeroHigh += head[i + 1] == '\0';
     }
-    // At least half of the units in ASCII, yet not a run of NUL bytes (a file's hole).
+    // At least half of the units in ASCII, and more of them with a zero high byte than low.
     if (units > 0 && zeroHigh * 2 >= units && zeroHigh > zeroLow) {
         result.encoding = TextEncoding::Utf16Le;
     }

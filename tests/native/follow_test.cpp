@@ -81,7 +81,9 @@ std::vector<std::tuple<std::string, std::wstring, Enc>> EveryEncoding() {
         {"a\x82\xA0\x82\r\n\x83\x5C\x82\nx", Cp("a\x82\xA0\x82\r\n\x83\x5C\x82\nx"), Enc::CodePage},
         {Utf16(u"ab\r\n\xD800x\xDC00\xD83D\xDE00", true), L"ab\r\uFFFDx\uFFFD\xD83D\xDE00",
          Enc::Utf16Le},
-        {std::string(40, 0) + "\r\nz", std::wstring(40, L'\uFFFD') + L"\rz", Enc::Auto}};  // a hole
+        // Holes, at the start and after a line.
+        {std::string(40, 0) + "\r\nz", std::wstring(40, L'\uFFFD') + L"\rz", Enc::Auto},
+        {"abc\r\n" + std::string(40, 0), L"abc\r" + std::wstring(40, L'\uFFFD'), Enc::Auto}};
 }
 
 TEST(Insertion, LineIsWrittenInTheLogsEncodingOrNotAtAll) {
