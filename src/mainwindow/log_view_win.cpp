@@ -35,6 +35,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/controls_win.h"
 #include "common/look_win.h"
 #include "common/messages.h"
 #include "common/ui_seam_win.h"
@@ -67,6 +68,23 @@ constexpr size_t kInPlaceDropLines = 64;
 // What is kept beside the line being read, away from the new text, when the window is set
 // anew around it.
 constexpr size_t kKeepChars = 32 * 1024;
+// The rich-text control under Wine lays a paragraph out in a time that grows with the square
+// of its length (a line of 32K characters takes seconds, and as long again at every change):
+// the window holds no more of a longer line (a hole of NUL bytes is one) than fills the view a
+// few times, set anew on a part of it at a time as the user scrolls or the line grows.
+constexpr size_t kMaxLongLineChars = 32 * 1024;
+constexpr size_t kLongLinePart = 2 * 1024;
+
+// Whether `text`, `above` characters of a line before it and `below` after it, makes a line
+// longer than `limit`.
+bool HasLongLine(std::wstring_view text, size_t above, size_t below, size_t limit) {
+    size_t begin = 0;
+    for (size_t cr; (cr = text.find(L'\r', begin)) != std::wstring_view::npos; begin = cr + 1) {
+        if (cr - begin + above > limit) return true;
+        above = 0;
+    }
+    return begin < text.size() && text.size() - begin + above + below > limit;
+}
 
 // The line that names a new file followed: between the text colours of a log and its
 // background, as rules between paragraphs are.
@@ -148,10 +166,11 @@ LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR i
             moveAsked_ = false;
             scanUp_ = wp != 1;
             if (wp == kFill) {
-                if (TakeOlder() && !CanScroll()) AskToFill();
+                if (TakeOlder() && !std::exchange(partShown_, false) && !CanScroll()) AskToFill();
                 ScrollToEnd();
-            } else if (wp ? TakeNewer() : TakeOlder()) {
-                AfterScroll();
+            } else if ((wp ? TakeNewer() : TakeOlder()) && !std::exchange(partShown_, false)) {
+                // Each part of a long line is asked for by a scroll of its own.
+                AfterScroll(wp == 1);
             }
             ShowScanStatus();
             UpdateNote();
@@ -165,7 +184,11 @@ LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR i
         case WM_VSCROLL:
         case WM_MOUSEWHEEL: {
             const LRESULT result = DefSubclassProc(hwnd, msg, wp, lp);
-            AfterScroll();
+            const WORD code = LOWORD(wp);
+            AfterScroll(msg == WM_VSCROLL
+                            ? code == SB_LINEDOWN || code == SB_PAGEDOWN || code == SB_BOTTOM
+                        : msg == WM_MOUSEWHEEL ? GET_WHEEL_DELTA_WPARAM(wp) < 0
+                                               : wp == VK_DOWN || wp == VK_NEXT || wp == VK_END);
             UpdateNote();
             return result;
         }
@@ -182,11 +205,11 @@ LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR i
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-void LogView::AfterScroll() {
+void LogView::AfterScroll(bool down) {
     // 読込中止 stops a filter's scans; plain text still comes in as the user scrolls.
     if (!source_ || moveAsked_ || (paused_ && source_->Partial())) return;
     WPARAM newer = 0;
-    if (FirstVisibleLine() != 0 || lines_.TopStale() || lines_.Top() <= floor_) {
+    if (down || FirstVisibleLine() != 0 || lines_.TopStale() || lines_.Top() <= floor_) {
         if (followsEnd_ || !LastLineVisible()) return;
         newer = 1;
     }
@@ -404,7 +427,7 @@ void LogView::Take(const PassResult& read) {
 bool LogView::ShowTaken(size_t maxChars) {
     if (!source_ || !control_ || !followsEnd_) return false;
     if (std::exchange(showEnd_, false)) {
-        ShowOnly(source_->Tail(kSetChars, floor_));
+        ShowOnly(EndPiece());
         ScrollToEnd();
         return false;
     }
@@ -427,6 +450,14 @@ bool LogView::ShowTaken(size_t maxChars) {
                 std::count(taken_.text.begin(), taken_.text.begin() + n, L'\r'));
             to = taken_.lineStarts[starts - 1];
         }
+    }
+    if (HasLongLine(std::wstring_view(taken_.text).substr(0, n),
+                    lines_.Open() ? lines_.EdgeLineChars(true) : 0, 0, LongLineLimit())) {
+        // A long line: the window is set anew on the end, with less of the line than was read.
+        ClearQueue();
+        ShowOnly(EndPiece());
+        ScrollToEnd();
+        return false;
     }
     const std::wstring text = taken_.text.substr(0, n);
     const std::vector<uint64_t> lineStarts(taken_.lineStarts.begin(),
@@ -460,7 +491,7 @@ void LogView::AddBottom(std::wstring_view text, uint64_t to,
             if (dropped == 0) {
                 // Many lines would leave the top, each costing what all below it costs: the
                 // window is set anew on the end instead.
-                ShowOnly(source_->Tail(kSetChars, floor_));
+                ShowOnly(EndPiece());
                 ScrollToEnd();
                 return;
             }
@@ -476,6 +507,27 @@ void LogView::AddBottom(std::wstring_view text, uint64_t to,
     selection.cpMax -= static_cast<LONG>(dropped);
     SendMessageW(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     ScrollCharToTop(firstChar > dropped ? firstChar - dropped : 0);
+}
+
+size_t LogView::LongLineLimit() const {
+    // Twice the half-width characters of the font that the view has room for.
+    RECT client{};
+    GetClientRect(control_, &client);
+    const double em = std::max(state_.lngCurFontSize, 1) * WindowDpi(control_) / 72.0;
+    const double cells = std::max(client.right / (em / 2), 1.0) * std::max(client.bottom / em, 1.0);
+    return std::clamp(static_cast<size_t>(2 * cells), 4 * kLongLinePart, kMaxLongLineChars);
+}
+
+TextPiece LogView::EndPiece() {
+    TextPiece piece = source_->Tail(kSetChars, floor_);
+    return HasLongLine(piece.text, 0, 0, LongLineLimit()) ? source_->Tail(LongLineLimit(), floor_)
+                                                          : piece;
+}
+
+TextPiece LogView::StartPiece() {
+    TextPiece piece = source_->After(floor_, kSetChars);
+    return HasLongLine(piece.text, 0, 0, LongLineLimit()) ? source_->After(floor_, LongLineLimit())
+                                                          : piece;
 }
 
 void LogView::ShowOnly(const TextPiece& piece) {
@@ -518,12 +570,29 @@ bool LogView::TakeOlder() {
     const size_t affordable = static_cast<size_t>(kOlderLineMoves / lines) * perLine;
     size_t want = std::clamp(affordable, kOlderMinChars, kBlockChars);
     want = static_cast<size_t>(std::min<uint64_t>(want, lines_.Top() - floor_));
-    const TextPiece piece = source_->Before(lines_.Top(), want, floor_);
+    TextPiece piece = source_->Before(lines_.Top(), want, floor_);
+    const size_t limit = LongLineLimit();
+    const auto tooLong = [&] {
+        return HasLongLine(piece.text, 0, lines_.EdgeLineChars(false), limit);
+    };
+    if (want > kLongLinePart && tooLong()) {
+        piece = source_->Before(lines_.Top(), kLongLinePart, floor_);
+    }
     if (piece.from >= lines_.Top()) return false;
     if (piece.text.empty()) {
         // A filter let nothing pass in what was scanned: the window's top moves on all the
         // same, and the next request scans further.
         lines_.AddTop({}, piece.from, {});
+        return true;
+    }
+    if (tooLong()) {
+        // The window is set anew on the part and the start of what was at the top below it,
+        // which stays where it was.
+        TextPiece all = piece;
+        Join(all, source_->After(piece.to, limit - kLongLinePart));
+        ShowOnly(all);
+        ScrollCharToTop(piece.text.size());
+        partShown_ = true;
         return true;
     }
     if (lines_.Chars() + piece.text.size() <= bound_) {
@@ -546,8 +615,23 @@ bool LogView::TakeNewer() {
         ShowEnd();
         return true;
     }
-    const TextPiece piece = source_->After(lines_.Bottom(), kBlockChars);
+    TextPiece piece = source_->After(lines_.Bottom(), kBlockChars);
+    const size_t open = lines_.Open() ? lines_.EdgeLineChars(true) : 0;
+    const size_t limit = LongLineLimit();
+    const auto tooLong = [&] { return HasLongLine(piece.text, open, 0, limit); };
+    if (tooLong()) piece = source_->After(lines_.Bottom(), kLongLinePart);
     if (piece.to <= lines_.Bottom()) return false;
+    if (tooLong()) {
+        // Likewise the end of what was at the bottom and the part below it.
+        partShown_ = true;
+        TextPiece all = source_->Before(piece.from, limit - kLongLinePart, floor_);
+        Join(all, piece);
+        const size_t kept = all.text.size() - piece.text.size();
+        const size_t below = lines_.Chars() - FirstVisibleChar();
+        ShowOnly(all);
+        ScrollCharToTop(kept > below ? kept - below : 0);
+        return true;
+    }
     if (lines_.Chars() + piece.text.size() > bound_) {
         // Past the bound: set anew from a while above the line being read down to the end
         // of the newer text.
@@ -651,7 +735,7 @@ void LogView::FillView() {
         AskToFill();
     } else {
         for (int i = 0; i < 64 && source_ && !CanScroll(); ++i) {
-            if (!TakeOlder()) break;
+            if (!TakeOlder() || std::exchange(partShown_, false)) break;
         }
     }
     ScrollToEnd();
@@ -704,7 +788,7 @@ void LogView::SetFilter(FileText* filtered, const LineFilter* filter) {
     }
     if (!placed_ || !control_) return;
     newText_ = false;
-    ShowOnly(source_->Tail(kSetChars, floor_));
+    ShowOnly(EndPiece());
     FillView();
     UpdateNote();
 }
@@ -746,7 +830,7 @@ void LogView::Colour(size_t at, std::wstring_view text) {
 
 void LogView::ShowEnd() {
     if (source_ && placed_ && !followsEnd_) {
-        ShowOnly(source_->Tail(kSetChars, floor_));
+        ShowOnly(EndPiece());
         FillView();
     }
     ScrollToEnd();
@@ -755,7 +839,7 @@ void LogView::ShowEnd() {
 
 void LogView::ShowStart() {
     if (source_ && placed_ && (lines_.TopStale() || lines_.Top() > floor_)) {
-        ShowOnly(source_->After(floor_, kSetChars));
+        ShowOnly(StartPiece());
     }
     if (!control_) return;
     Select(control_, 0, 0);

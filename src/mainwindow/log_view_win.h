@@ -129,11 +129,17 @@ class LogView {
                                          DWORD_PTR self) noexcept;
     LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id);
     void Prepare(HWND control);
-    // After the user scrolled: at the top older text comes in, at the bottom newer text.
-    void AfterScroll();
+    // After the user scrolled: at the top older text comes in, at the bottom (or scrolling down
+    // with the bottom in view) newer text.
+    void AfterScroll(bool down);
     // A fresh, empty control in place of the old one.
     void Replace();
     // The display shows `piece` only: what it held goes.
+    // Several screens at the file's end or start; less of a long line.
+    TextPiece EndPiece();
+    // How much of a long line the window holds: enough to fill the view a few times over.
+    size_t LongLineLimit() const;
+    TextPiece StartPiece();
     void ShowOnly(const TextPiece& piece);
     // Adds text at the end (its first line at `first`, see WindowLines); past the bound,
     // lines leave the top.
@@ -184,6 +190,7 @@ class LogView {
     HWND status_ = nullptr;
     WindowLines lines_;
     bool placed_ = false;     // the lines stand somewhere in the file
+    bool partShown_ = false;  // the window was set anew on a part of a long line
     bool followsEnd_ = true;  // what the passes read goes to the display
     bool newText_ = false;    // the passes read text the display does not show
     uint64_t floor_ = 0;      // nothing older than this comes in

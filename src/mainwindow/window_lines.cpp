@@ -78,6 +78,12 @@ size_t WindowLines::CutTop(size_t chars, size_t maxLines) {
     return static_cast<size_t>(FirstChar() - start);
 }
 
+size_t WindowLines::EdgeLineChars(bool last) const {
+    if (lines_.empty()) return 0;
+    if (last) return static_cast<size_t>(end_ - lines_.back().first);
+    return static_cast<size_t>((lines_.size() > 1 ? lines_[1].first : end_) - lines_.front().first);
+}
+
 WindowLines::Place WindowLines::LineOf(size_t at) const {
     Place place;
     if (lines_.empty()) return place;

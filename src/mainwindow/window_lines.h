@@ -43,6 +43,8 @@ class WindowLines {
 
     // The last line has no line end yet: text added at the bottom continues it.
     bool Open() const { return open_; }
+    // The characters of the last line held, or of the first.
+    size_t EdgeLineChars(bool last) const;
 
     // Lets go of whole lines at the top until at least `chars` characters are gone, or of
     // every line but the last when that is not enough; returns the characters let go. When

@@ -240,6 +240,25 @@ TEST_F(FollowView, EveryLineOfALogSeveralTimesTheBoundIsReachedUpAndDown) {
     EXPECT_TRUE(PumpUntil([&] { return DisplayText(*main).ends_with(L"\rafter all\r"); }));
 }
 
+// A line of 48 KiB of NUL bytes (a file's hole) between short ones: scrolling up goes through
+// it a part at a time, the display never holding much of it (the control takes seconds over a
+// long paragraph under Wine), to the line above it, and down again to the line below.
+TEST_F(FollowView, ALongLineIsScrolledThroughAPartAtATime) {
+    auto main = Following("above\r\n" + std::string(48 << 10, '\0') + "\r\nbelow\r\n");
+    for (const bool up : {true, false}) {
+        const auto there = [&] {
+            const std::wstring shown = DisplayText(*main);
+            return up ? shown.starts_with(L"above\r\xFFFD") : shown.ends_with(L"\xFFFD\rbelow\r");
+        };
+        for (int i = 0; i < 40 && !there(); ++i) {
+            ASSERT_LE(DisplayLength(*main), 9u << 10) << i;
+            Send(*main, WM_VSCROLL, up ? SB_TOP : SB_BOTTOM);
+            Pump();
+        }
+        EXPECT_TRUE(there()) << up;
+    }
+}
+
 // The note over the display's corner, where the display stands and whether there is more.
 std::wstring Note(MainWindow& main) {
     for (HWND w = nullptr; (w = FindWindowExW(main.hwnd(), w, L"STATIC", nullptr));) {
