@@ -109,10 +109,12 @@ TEST(Insertion, LineIsWrittenInTheLogsEncodingOrNotAtAll) {
 
 class Follow : public ::testing::Test {
   protected:
-    // What a pass adds to the display, stepping as the window does (a megabyte at most).
-    static std::wstring Pass(Follower& follower, bool* restarted = nullptr) {
+    // What a pass adds to the display, stepping as the window does (a megabyte at most), and
+    // jumping to the last 8 bytes' lines when more than `jumpBeyond` are new.
+    static std::wstring Pass(Follower& follower, bool* restarted = nullptr,
+                             uint64_t jumpBeyond = UINT64_MAX) {
         for (std::wstring text;;) {
-            const PassResult r = follower.Step();
+            const PassResult r = follower.Step(kDefaultStepBytes, jumpBeyond, 8);
             if (r.status != PassStatus::Ok) return r.error == OpenError::NotFound ? L"!gone" : L"!";
             if (restarted) *restarted = *restarted || r.restarted;
             text += r.text;
@@ -196,8 +198,10 @@ TEST_F(Follow, PiecesWrittenAppearOnceWithLineEndsAndCharactersWhole) {
 }
 
 // Operations on files L, N and R ("=" takes the rest as bytes), then a pass of L's
-// follower: its text ("!gone": no file), restart and encoding. A tail limit starts a row: a new
-// file, and a follower whose first pass and restarts read no more than that.
+// follower: its text ("!gone": no file; "+" when text jumped over waits to be read), restart
+// and encoding. A tail limit starts a row: a new file, and a follower whose first pass and
+// restarts read no more than that. "!start N" starts again with a first pass of N bytes, "!jump"
+// makes the pass jump over all but the last 8 bytes' lines, "!from N" reads again from N instead.
 TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
     struct Step {
         uint64_t tail;
@@ -218,6 +222,14 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
         {all, "append L =done\r\npartial\x82", L"done\rpartial"},
         {0, "truncate L 0 + append L =new and longer\r\n", Cp("\x82") + L"\rnew and longer\r",
          true},
+        // What a jump went over belongs to the file as it was.
+        {all, "append L =one\r\n", L"one\r"},
+        {0, "!jump append L =skipped lines\r\nlast\r\n", L"last\r+"},
+        {0, "truncate L 0 + append L =new\r\n", L"new\r", true},
+        // Read again from where a pass ended, between a CR and its LF: no empty line.
+        {0, "append L =\r", L"\r"},
+        {0, "append L =\nmore\r\n", L"more\r"},
+        {0, "!from 6", L"more\r"},
         // Replaced by a longer file that starts alike: only the file's identity tells.
         {all, "append L =line\r\n", L"line\r"},
         {0, "append N =line\r\nline 2\r\n + rename N L", L"line\rline 2\r", true},
@@ -251,6 +263,8 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
         // A sparse file of 5 GiB, its hole one long line of NUL bytes: its end is shown.
         {all, "truncate L 5368709120 + append L =\r\nlast but one\r\nlast\r\n",
          L"last but one\rlast\r"},
+        // A first part that begins at the LF of a CR LF and an empty line after it.
+        {7, "append L =0123456789\r\n\nabc\r\n", L"\rabc\r"},
         // Empty at the open: all that is written later is new.
         {5, "truncate L 0", L""},
         {0, "append L " + abc, Cp(abc.substr(1))},
@@ -266,10 +280,14 @@ TEST_F(Follow, ChangedFilesAreReadAgainFromTheirStartBelowWhatWasShown) {
             follower->Start(log_,
                             step.ops.size() > 7 ? std::stoull(step.ops.substr(7)) : UINT64_MAX);
         } else {
-            ASSERT_TRUE(Apply(step.ops));
+            ASSERT_TRUE(Apply(step.ops.substr(step.ops.starts_with("!jump ") ? 6 : 0)));
         }
         bool restarted = false;
-        EXPECT_EQ(Pass(*follower, &restarted), step.shown);
+        const std::wstring shown =
+            step.ops.starts_with("!from")
+                ? follower->ReadAfter(std::stoull(step.ops.substr(6)), 1 << 20).text
+                : Pass(*follower, &restarted, step.ops.starts_with("!jump") ? 8 : UINT64_MAX);
+        EXPECT_EQ(shown + (follower->HasSkipped() ? L"+" : L""), step.shown);
         EXPECT_EQ(restarted, step.restarted);
         EXPECT_EQ(follower->Encoding(), step.found.value_or(follower->Encoding()));
     }
@@ -318,6 +336,7 @@ TEST_F(Follow, StretchesReadAgainJoinTheFileExactly) {
                 for (size_t k = 0, cr = 0; k < starts.size(); ++k) {
                     cr = shown.find(L'\r', cr) + 1;
                     EXPECT_EQ(follower.ReadAfter(starts[k], 1 << 20).text, shown.substr(cr)) << k;
+                    EXPECT_EQ(follower.LineStartAtOrAfter(starts[k], UINT64_MAX), starts[k]) << k;
                 }
                 EXPECT_EQ(follower.ReadTail(tail).text, first.text) << "the end, read again";
             }

@@ -342,6 +342,14 @@ TEST(WindowLines, EveryLineHeldIsFoundByItsOffsetAndByItsCharacters) {
     EXPECT_EQ(window.CharOfLine(0), window.Chars() - 8);
     EXPECT_TRUE(window.LineOf(0).stale);
     EXPECT_EQ(window.Bottom(), 9u);
+    window.CutTop(window.Chars() - 8);  // the old lines leave the top: nothing stale is held
+    EXPECT_FALSE(window.TopStale() || window.LineOf(0).stale);
+    // A line longer than a block comes in at the top in two parts, and is one line.
+    WindowLines part;
+    part.Reset(10);
+    part.AddBottom(L"klm\rn", 15, {14});
+    part.AddTop(L"abcdefghij", 0, {});
+    EXPECT_TRUE(part.Lines() == 2 && part.LineOf(12).offset == 0 && part.CharOfLine(14) == 14);
 }
 
 // A pattern path split; the names a pattern takes and leaves; the newest of one listing for

@@ -161,4 +161,10 @@ inline std::wstring ExpectedDisplay(std::string_view bytes) {
 inline std::wstring Label1(MainWindow& main) {
     return Text(main.Control(IDC_LABEL1));
 }
+// Whether `shown` is the end of `all` from a line start on, and at least `least` long.
+inline bool IsLatestWholeLines(const std::wstring& shown, const std::wstring& all, size_t least) {
+    const size_t n = shown.size();
+    return all.ends_with(shown) && (n == all.size() || all[all.size() - n - 1] == L'\r') &&
+           n >= std::min(least, all.size());
+}
 }  // namespace zr::test
