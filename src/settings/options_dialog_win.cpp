@@ -4,6 +4,7 @@
 
 #include "common/controls_win.h"
 #include "common/messages.h"
+#include "common/modal_win.h"
 #include "settings/interval_rules.h"
 
 namespace zr {
@@ -117,24 +118,6 @@ void FitNoteToText(HWND note, HFONT font) {
     }
 }
 
-POINT CentredOn(HWND owner, SIZE size) {
-    RECT o;
-    GetWindowRect(owner, &o);
-    POINT p{o.left + ((o.right - o.left) - size.cx) / 2,
-            o.top + ((o.bottom - o.top) - size.cy) / 2};
-    // Keep the whole dialog, title bar first, on the owner's monitor.
-    MONITORINFO mi{};
-    mi.cbSize = sizeof(mi);
-    if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &mi)) {
-        const RECT& w = mi.rcWork;
-        if (p.x + size.cx > w.right) p.x = w.right - size.cx;
-        if (p.y + size.cy > w.bottom) p.y = w.bottom - size.cy;
-        if (p.x < w.left) p.x = w.left;
-        if (p.y < w.top) p.y = w.top;
-    }
-    return p;
-}
-
 }  // namespace
 
 OptionsDialog::OptionsDialog(HWND owner, const Settings& settings, const DisplayState& display)
@@ -155,19 +138,9 @@ std::optional<Settings> OptionsDialog::ShowModal() {
     ShowWindow(hwnd(), SW_SHOW);
     SetFocus(GetDlgItem(hwnd(), IDC_OPT_CHLOAD1));
 
-    MSG msg;
-    while (exists()) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            // The program is ending: leave the quit for the outer loop and close as a cancel.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (got == -1) break;
-        if (IsDialogMessageW(hwnd(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    // When the program is ending the quit is left for the outer loop and the dialog closes as
+    // a cancel.
+    RunModalLoop(*this);
     if (exists()) Close();
     othersDisabled_.reset();  // also when the dialog went with its owner's destruction
     return confirmed_;
