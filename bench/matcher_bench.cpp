@@ -18,60 +18,15 @@
 #include "follow/insertion_text.h"
 #include "follow/line_scanner.h"
 
-#ifdef _WIN32
-#include "common/codepage_win.h"
-#else
-#include <iconv.h>
-#endif
+#include "log_text.h"
 
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-#ifdef _WIN32
-const zr::CodePage kCodePage{zr::IsAnsiLeadByte, zr::FromAnsi};
-#else
-// The system's conversion on Windows; glibc's for code page 932 here, as slow per call.
-std::wstring FromCp932(std::string_view bytes) {
-    static iconv_t cd = iconv_open("WCHAR_T", "CP932");
-    std::wstring out(bytes.size(), L'\0');
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    char* o = reinterpret_cast<char*>(out.data());
-    size_t oLeft = out.size() * sizeof(wchar_t);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    iconv(cd, &in, &inLeft, &o, &oLeft);
-    out.resize(out.size() - oLeft / sizeof(wchar_t));
-    return out;
-}
-const zr::CodePage kCodePage{zr::IsShiftJisLeadByte, FromCp932};
-#endif
-
-// Log-like text as in the follow benchmark: time stamps, ASCII and Japanese words.
-std::wstring LogLine(int line, std::mt19937& rng) {
-    std::wstring out = L"2024-06-01 12:00:" + std::to_wstring(line % 60) + L" INFO worker ";
-    const int words = static_cast<int>(rng() % 12);
-    for (int w = 0; w < words; ++w) {
-        if (rng() % 4 == 0) {
-            out += L"\u30ED\u30B0 ";  // ログ
-        } else {
-            out += L"value=" + std::to_wstring(rng() % 100000) + L' ';
-        }
-    }
-    return out;
-}
-
-// The line and its CR LF in the encoding; the text has no other characters outside ASCII.
-std::string LineBytes(const std::wstring& line, zr::TextEncoding encoding) {
-    if (encoding != zr::TextEncoding::CodePage) {
-        return zr::EncodeInsertion(line, encoding, nullptr).bytes;
-    }
-    std::string out;
-    for (wchar_t c : line) {
-        out += c == L'\u30ED' ? "\x83\x8D" : c == L'\u30B0' ? "\x83\x4F" : std::string(1, char(c));
-    }
-    return out + "\r\n";
-}
+using zr::bench::kCodePage;
+using zr::bench::LineBytes;
+using zr::bench::LogLine;
 
 }  // namespace
 
