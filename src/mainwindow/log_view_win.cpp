@@ -166,7 +166,7 @@ LRESULT LogView::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR i
             moveAsked_ = false;
             scanUp_ = wp != 1;
             if (wp == kFill) {
-                if (TakeOlder() && !std::exchange(partShown_, false) && !CanScroll()) AskToFill();
+                if (TakeOlder(true) && !CanScroll()) AskToFill();
                 ScrollToEnd();
             } else if ((wp ? TakeNewer() : TakeOlder()) && !std::exchange(partShown_, false)) {
                 // Each part of a long line is asked for by a scroll of its own.
@@ -560,7 +560,7 @@ void LogView::Join(TextPiece& above, const TextPiece& below) {
     above.to = below.to;
 }
 
-bool LogView::TakeOlder() {
+bool LogView::TakeOlder(bool fill) {
     if (!source_ || !control_ || !placed_ || lines_.TopStale() || lines_.Top() <= floor_) {
         return false;
     }
@@ -586,6 +586,9 @@ bool LogView::TakeOlder() {
         return true;
     }
     if (tooLong()) {
+        // A long line never fills the view (one row when lines do not wrap): filling stops
+        // here rather than leave the end the window holds.
+        if (fill) return false;
         // The window is set anew on the part and the start of what was at the top below it,
         // which stays where it was.
         TextPiece all = piece;
@@ -735,7 +738,7 @@ void LogView::FillView() {
         AskToFill();
     } else {
         for (int i = 0; i < 64 && source_ && !CanScroll(); ++i) {
-            if (!TakeOlder() || std::exchange(partShown_, false)) break;
+            if (!TakeOlder(true)) break;
         }
     }
     ScrollToEnd();

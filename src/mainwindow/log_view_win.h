@@ -153,8 +153,9 @@ class LogView {
     // Colours the lines of `text`, shown from `at`, by the highlight rules.
     void Colour(size_t at, std::wstring_view text);
     // Takes in older text above what is shown, the line the user reads staying in its
-    // place; past the bound lines leave the bottom. False when nothing came.
-    bool TakeOlder();
+    // place; past the bound lines leave the bottom. False when nothing came, or when only a
+    // part of a long line would come to `fill` the view.
+    bool TakeOlder(bool fill = false);
     // Takes in newer text below what is shown; past the bound lines leave the top.
     bool TakeNewer();
     // Puts older text above what is shown; the line at the top of the view stays there.

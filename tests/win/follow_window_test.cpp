@@ -238,6 +238,7 @@ TEST_F(FollowView, EveryLineOfALogSeveralTimesTheBoundIsReachedUpAndDown) {
 // long paragraph under Wine), to the line above it, and down again to the line below.
 TEST_F(FollowView, ALongLineIsScrolledThroughAPartAtATime) {
     auto main = Following("above\r\n" + std::string(48 << 10, '\0') + "\r\nbelow\r\n");
+    EXPECT_TRUE(DisplayText(*main).ends_with(L"\xFFFD\rbelow\r")) << "the end, as it opened";
     for (const bool up : {true, false}) {
         const auto there = [&] {
             const std::wstring shown = DisplayText(*main);
