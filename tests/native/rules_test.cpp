@@ -289,8 +289,8 @@ TEST(WindowLines, EveryLineHeldIsFoundByItsOffsetAndByItsCharacters) {
     auto piece = [&](size_t from, size_t to) {  // the text of lines [from, to), their starts
         Text text;
         for (size_t k = from; k < to; ++k) text += lines[k];
-        return std::pair(text, std::vector<uint64_t>(offsets.begin() + from + 1,
-                                                     offsets.begin() + to + 1));
+        return std::pair(
+            text, std::vector<uint64_t>(offsets.begin() + from + 1, offsets.begin() + to + 1));
     };
     WindowLines window;
     size_t a = 200, b = 200;  // the lines held, as the window should know them
@@ -315,7 +315,8 @@ TEST(WindowLines, EveryLineHeldIsFoundByItsOffsetAndByItsCharacters) {
             }
             case 2: {
                 const size_t chars = window.CutTop(rng() % 40, 4);
-                for (size_t cut = 0; cut < chars; cut += lines[a++].size()) {}
+                for (size_t cut = 0; cut < chars; cut += lines[a++].size()) {
+                }
                 break;
             }
             default:  // set anew somewhere else
