@@ -49,7 +49,8 @@ TEST_F(MainWindowTest, StartsAsTheStoredSwitchesSay) {
         // The reading timer ticks at the interval taken, once a file is followed.
         main->OpenFile(log);
         const std::optional<int> tick = NextTickMs(h, 1500);
-        EXPECT_TRUE(used > 1500 ? !tick : tick && *tick > int(used * 8 / 10) && *tick < int(used + 400))
+        EXPECT_TRUE(used > 1500 ? !tick
+                                : tick && *tick > int(used * 8 / 10) && *tick < int(used + 400))
             << (tick ? *tick : -1);
         EXPECT_EQ(Text(main->Control(IDC_TEXT1)), insertText ? insert : L"");
         const int x = TwipsToPixels(3000, WindowDpi(h)), y = TwipsToPixels(1500, WindowDpi(h));
