@@ -147,6 +147,12 @@ class LogView {
                    uint64_t first = UINT64_MAX);
     // Appends `below`, which follows `above` in the file.
     static void Join(TextPiece& above, const TextPiece& below);
+    // Whether `text`, `above` characters of a line before it and `below` after it, makes a
+    // line longer than `limit`.
+    static bool HasLongLine(std::wstring_view text, size_t above, size_t below, size_t limit);
+    // What the display shows when it is set anew on the end or the start of the file: several
+    // screens, in the display within a few hundredths of a second.
+    static constexpr size_t kSetChars = 32 * 1024;
     void ClearQueue();
     void AskToFill();
     void ShowScanStatus();
@@ -203,6 +209,29 @@ class LogView {
     bool moveAsked_ = false;  // a request to take text in is on its way
     int quiet_ = 0;           // drawing is off while this is above zero
     bool hold_ = false;
+};
+
+// Drawing stays off for the life of the object, also on a control that replaces the display
+// meanwhile; the view is repainted once at the end.
+class LogView::Quiet {
+  public:
+    explicit Quiet(LogView& view) : view_(view) {
+        if (view_.quiet_++ == 0 && view_.control_) {
+            SendMessageW(view_.control_, WM_SETREDRAW, FALSE, 0);
+        }
+    }
+    ~Quiet() {
+        if (--view_.quiet_ == 0 && view_.control_) {
+            SendMessageW(view_.control_, WM_SETREDRAW, TRUE, 0);
+            // Not erased first: the text repaints its whole background itself.
+            InvalidateRect(view_.control_, nullptr, FALSE);
+        }
+    }
+    Quiet(const Quiet&) = delete;
+    Quiet& operator=(const Quiet&) = delete;
+
+  private:
+    LogView& view_;
 };
 
 }  // namespace zr
